@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace orvimo::capture {
+
+// Called on the capture thread with each buffer of PCM audio in the format asked for; return true to
+// go on. A plain function pointer and a user pointer: nothing that allocates per call.
+using CaptureCallback = bool (*)(uint32_t channel, const void* buffer, uint32_t length, void* user);
+
+// Flag of RecordStart: 8-bit unsigned samples (otherwise 16-bit signed little-endian).
+constexpr uint32_t kRecord8Bits = 1;
+
+enum class CaptureErrorCode : int {
+  Memory = 1,          // "Insufficient memory!"
+  Format = 6,          // "File format not supported!"
+  NotInitialized = 8,  // "BASS_RecordInit not called!"
+  Already = 14,        // "Recording already in progress!"
+  NotAvailable = 37,   // "Recording device not available for use!"
+  Unknown = -1,        // "Unknown problem!"
+};
+
+// The fixed message of an error code; "Unknown error!" for any code not in the table.
+std::string CaptureErrorMessage(int code);
+
+// The capture library the program records through. Every call is made on the GUI thread.
+class AudioLibrary {
+ public:
+  virtual ~AudioLibrary() = default;
+
+  // device: -1 default output, 0 no output, n >= 1 an output device. True on success.
+  virtual bool Init(int device, uint32_t frequency, uint32_t flags, void* window, void* clsid) = 0;
+  virtual bool Start() = 0;
+  // Capture device n, in the order RecordInit numbers them; none after the last.
+  virtual std::optional<std::string> RecordGetDeviceDescription(int device) = 0;
+  // Selects capture device n (-1: the default) for later RecordStart calls.
+  virtual bool RecordInit(int device) = 0;
+  // Stops every open channel and forgets the selection.
+  virtual bool RecordFree() = 0;
+  virtual std::optional<std::string> RecordGetInputName(int input) = 0;
+  // A channel that captures at once, or 0 with the reason kept for ErrorGetCode.
+  virtual uint32_t RecordStart(uint32_t frequency, uint32_t channels, uint32_t flags, CaptureCallback proc,
+                               void* user) = 0;
+  // When it returns, no callback of that channel runs any more. 0 or a stopped handle does no harm.
+  virtual bool ChannelStop(uint32_t handle) = 0;
+  virtual int ErrorGetCode() = 0;
+  // Peak since the last call: left in the low 16 bits, right in the high 16 bits, 0 to 32768 each.
+  virtual uint32_t ChannelGetLevel(uint32_t handle) = 0;
+  // False once the channel's device has gone away (unplugged, sound server ended); true while it captures.
+  virtual bool ChannelIsActive(uint32_t handle) = 0;
+  virtual bool Stop() = 0;
+  virtual bool Free() = 0;
+};
+
+}  // namespace orvimo::capture
