@@ -1,0 +1,51 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "capture/audio_library.h"
+#include "capture/peak_meter.h"
+
+namespace orvimo::capture {
+
+// What a capture channel was opened with: the layout of every buffer it delivers.
+struct CaptureFormat {
+  uint32_t frequency = 44100;
+  uint32_t channels = 2;
+  uint32_t bits = 16;  // 8: unsigned samples; 16: signed little-endian
+
+  uint32_t FrameSize() const { return channels * bits / 8; }
+};
+
+// One running capture channel as the capture thread sees it: where its buffers go and how loud they
+// were. Made on the GUI thread before the capture starts and destroyed only after it has stopped, so
+// the capture thread may use it without a lock; the capture thread changes only the atomics.
+class RecordChannel {
+ public:
+  RecordChannel(uint32_t handle, CaptureFormat format, CaptureCallback callback, void* user);
+  RecordChannel(const RecordChannel&) = delete;
+  RecordChannel& operator=(const RecordChannel&) = delete;
+
+  // The work done for every captured buffer, on the capture thread: measure its peaks and hand it,
+  // unchanged and whole, to the program's callback. Once the callback has returned false no further
+  // buffer is handed over.
+  void HandOver(const uint8_t* buffer, uint32_t length);
+
+  // The peaks since the previous call, as ChannelGetLevel reports them.
+  uint32_t TakeLevel() { return meter_.Take(); }
+  // True once the program's callback asked to end the capture.
+  bool CallbackEnded() const { return callback_ended_.load(std::memory_order_acquire); }
+
+  uint32_t handle() const { return handle_; }
+  const CaptureFormat& format() const { return format_; }
+
+ private:
+  const uint32_t handle_;
+  const CaptureFormat format_;
+  const CaptureCallback callback_;
+  void* const user_;
+  PeakMeter meter_;
+  std::atomic<bool> callback_ended_{false};
+};
+
+}  // namespace orvimo::capture
