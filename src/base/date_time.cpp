@@ -1,0 +1,126 @@
+#include "base/date_time.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <ctime>
+
+namespace orvimo {
+namespace {
+
+constexpr int64_t kMsecPerDay = 86400000;
+constexpr int64_t kFirstDay = -693593;  // 0001-01-01
+constexpr int64_t kLastDay = 2958465;   // 9999-12-31
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// Day count of the proleptic Gregorian calendar, day 0 being 1970-01-01 (valid for years 1..9999).
+constexpr int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
+  year -= month <= 2 ? 1 : 0;
+  const int64_t era = year / 400;
+  const int64_t yearOfEra = year - era * 400;
+  const int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+void CivilFromDays(int64_t days, int& year, int& month, int& day) {
+  days += 719468;
+  const int64_t era = days / 146097;
+  const int64_t dayOfEra = days - era * 146097;
+  const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
+  day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+  month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+  year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+}
+
+constexpr int64_t kDayZero = DaysFromCivil(1899, 12, 30);
+
+bool IsValidDateTime(int year, int month, int day, int hour, int minute, int second, int msec) {
+  if (year < 1 || year > 9999 || month < 1 || month > 12) return false;
+  if (day < 1 || day > DaysInMonth(year, month)) return false;
+  return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59 && msec >= 0 &&
+         msec <= 999;
+}
+
+std::string InvalidDateTimeMessage(int year, int month, int day, int hour, int minute, int second, int msec,
+                                   const FormatSettings& settings) {
+  const auto n = [](int value) { return std::to_string(value); };
+  const std::string attempted = n(year) + settings.dateSeparator + n(month) + settings.dateSeparator +
+                                n(day) + " " + n(hour) + settings.timeSeparator + n(minute) +
+                                settings.timeSeparator + n(second) + settings.decimalSeparator + n(msec);
+  return "''" + attempted + "'' is not a valid date and time";
+}
+
+// The value in whole milliseconds, clamped to the calendar's range so no input can overflow.
+int64_t TotalMilliseconds(TDateTime value) {
+  if (std::isnan(value)) return 0;
+  const double lowest = -static_cast<double>(-kFirstDay * kMsecPerDay + kMsecPerDay - 1);
+  const double highest = static_cast<double>(kLastDay * kMsecPerDay + kMsecPerDay - 1);
+  const double scaled = value * static_cast<double>(kMsecPerDay);
+  if (scaled <= lowest) return static_cast<int64_t>(lowest);
+  if (scaled >= highest) return static_cast<int64_t>(highest);
+  return std::llround(scaled);
+}
+
+}  // namespace
+
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec) {
+  return EncodeDateTime(year, month, day, hour, minute, second, msec, FormatSettings{});
+}
+
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int second, int msec,
+                         const FormatSettings& settings) {
+  if (!IsValidDateTime(year, month, day, hour, minute, second, msec)) {
+    throw DateTimeError(InvalidDateTimeMessage(year, month, day, hour, minute, second, msec, settings));
+  }
+  const double days = static_cast<double>(DaysFromCivil(year, month, day) - kDayZero);
+  const double time = static_cast<double>(((hour * 60 + minute) * 60 + second) * 1000 + msec) /
+                      static_cast<double>(kMsecPerDay);
+  // Before day zero the time of day counts away from zero: -1.25 is 29 December 1899, 06:00.
+  return days < 0 ? days - time : days + time;
+}
+
+void DecodeDateTime(TDateTime value, int& year, int& month, int& day, int& hour, int& minute, int& second,
+                    int& msec) {
+  const int64_t total = TotalMilliseconds(value);
+  const int64_t days = total / kMsecPerDay;  // truncates toward zero, matching the encoding above
+  int64_t time = total % kMsecPerDay;
+  if (time < 0) time = -time;
+  CivilFromDays(days + kDayZero, year, month, day);
+  msec = static_cast<int>(time % 1000);
+  time /= 1000;
+  second = static_cast<int>(time % 60);
+  time /= 60;
+  minute = static_cast<int>(time % 60);
+  hour = static_cast<int>(time / 60);
+}
+
+int DayOfWeek(TDateTime value) {
+  const int64_t days = TotalMilliseconds(value) / kMsecPerDay;
+  // Day zero, 30 December 1899, was a Saturday.
+  const int64_t index = (days + 6) % 7;
+  return static_cast<int>(index < 0 ? index + 7 : index);
+}
+
+TDateTime Now() {
+  const auto now = std::chrono::system_clock::now();
+  const auto sinceEpoch = now.time_since_epoch();
+  const std::time_t seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch).count();
+  const auto msec = std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 1000;
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  // A leap second (tm_sec 60) is shown as the last second of its minute.
+  const int second = local.tm_sec > 59 ? 59 : local.tm_sec;
+  return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                        second, static_cast<int>(msec < 0 ? msec + 1000 : msec));
+}
+
+}  // namespace orvimo
