@@ -1,0 +1,112 @@
+#include "controls/qt/tambor_button.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "controls/qt/buffer_image.h"
+#include "controls/qt/qt_caption_painter.h"
+
+namespace orvimo {
+namespace {
+
+MouseButton ToCoreButton(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton:
+      return MouseButton::kLeft;
+    case Qt::RightButton:
+      return MouseButton::kRight;
+    case Qt::MiddleButton:
+      return MouseButton::kMiddle;
+    default:
+      return MouseButton::kOther;
+  }
+}
+
+}  // namespace
+
+TTamborButton::TTamborButton(QWidget* parent) : QWidget(parent) {
+  setFocusPolicy(Qt::NoFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  core_.SetChangeHandler([this] { update(); });
+  resize(32, 32);
+  core_.SetSize(width(), height());
+  core_.SetEnabled(isEnabled());
+}
+
+void TTamborButton::PaintBackdrop() {
+  QWidget* parent = parentWidget();
+  if (!parent) return;  // without a parent the buffer keeps what it held
+  QImage image = WrapBuffer(buffer_);
+  // Only the parent's own background and painting: its children, this button included, stay out.
+  parent->render(&image, QPoint(), QRegion(geometry()), QWidget::DrawWindowBackground);
+}
+
+const TBitmap32& TTamborButton::RenderBuffer() {
+  if (buffer_.Width() != width() || buffer_.Height() != height()) buffer_.SetSize(width(), height());
+  PaintBackdrop();
+  QtCaptionPainter captions(font());
+  core_.Paint(buffer_, &captions);
+  return buffer_;
+}
+
+void TTamborButton::paintEvent(QPaintEvent*) {
+  RenderBuffer();
+  QPainter painter(this);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(0, 0, WrapBuffer(std::as_const(buffer_)));
+}
+
+void TTamborButton::resizeEvent(QResizeEvent* event) {
+  core_.SetSize(width(), height());
+  QWidget::resizeEvent(event);
+}
+
+void TTamborButton::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::EnabledChange) core_.SetEnabled(isEnabled());
+  QWidget::changeEvent(event);
+}
+
+void TTamborButton::mousePressEvent(QMouseEvent* event) {
+  core_.MouseDown(ToCoreButton(event->button()));
+  emit mouseDown(event->button());
+}
+
+void TTamborButton::mouseReleaseEvent(QMouseEvent* event) {
+  const MouseButton button = ToCoreButton(event->button());
+  // The click comes first, so its handler still sees the state from before the release.
+  if (core_.ReleaseClicks(button) && rect().contains(event->position().toPoint())) emit clicked();
+  core_.MouseUp(button);
+  emit mouseUp(event->button());
+}
+
+void TTamborButton::mouseMoveEvent(QMouseEvent* event) {
+  // While a button is held Qt keeps enter and leave back until the release; track them here so
+  // dragging out shows the resting look at once.
+  const bool inside = rect().contains(event->position().toPoint());
+  if (inside && !core_.Hovered()) Enter();
+  if (!inside && core_.Hovered()) Leave();
+  QWidget::mouseMoveEvent(event);
+}
+
+void TTamborButton::enterEvent(QEnterEvent* event) {
+  if (!core_.Hovered()) Enter();
+  QWidget::enterEvent(event);
+}
+
+void TTamborButton::leaveEvent(QEvent* event) {
+  if (core_.Hovered()) Leave();
+  QWidget::leaveEvent(event);
+}
+
+void TTamborButton::Enter() {
+  emit mouseEntered();
+  core_.MouseEnter();
+}
+
+void TTamborButton::Leave() {
+  emit mouseLeft();
+  core_.MouseLeave();
+}
+
+}  // namespace orvimo

@@ -1,0 +1,52 @@
+// The custom push/toggle button as a Qt widget: it feeds the pure core its mouse events, size and
+// enabled state, renders the parent's background as the backdrop and shows the core's picture.
+#pragma once
+
+#include <QWidget>
+
+#include "controls/bitmap32.h"
+#include "controls/tambor_button_core.h"
+
+namespace orvimo {
+
+class TTamborButton : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TTamborButton(QWidget* parent = nullptr);
+
+  TamborButtonCore& Core() { return core_; }  // every setter repaints the widget
+  const TamborButtonCore& Core() const { return core_; }
+  void SetImageIndex_Normal(int index) { core_.SetImageIndex_Normal(index); }
+  int ImageIndex_Normal() const { return core_.ImageIndex_Normal(); }
+
+  // Draws the button into its back buffer exactly as the next paint shows it.
+  const TBitmap32& RenderBuffer();
+
+ signals:
+  void clicked();
+  void mouseDown(Qt::MouseButton button);
+  void mouseUp(Qt::MouseButton button);
+  void mouseEntered();
+  void mouseLeft();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+
+ private:
+  void PaintBackdrop();
+  void Enter();
+  void Leave();
+
+  TamborButtonCore core_;
+  TBitmap32 buffer_;
+};
+
+}  // namespace orvimo

@@ -1,0 +1,13 @@
+// The record button's picture strip: two 24 x 24 discs side by side, a red ball (idle) and a
+// green ball (recording), anti-aliased, with a soft highlight just left of the centre.
+#pragma once
+
+#include "controls/bitmap32.h"
+
+namespace orvimo {
+
+constexpr int kRecordGlyphCell = 24;
+
+TBitmap32 MakeRecordButtonGlyph();
+
+}  // namespace orvimo
