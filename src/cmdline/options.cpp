@@ -86,16 +86,6 @@ void ApplyTimeWord(const std::string& word, DateTimeParts& parts) {
   }
 }
 
-// The attempted value in the locale's notation, so the user sees which field was impossible.
-[[noreturn]] void ThrowInvalidDateTime(const DateTimeParts& parts, const FormatSettings& settings) {
-  const std::string text = std::to_string(parts.year) + settings.dateSeparator + std::to_string(parts.month) +
-                           settings.dateSeparator + std::to_string(parts.day) + " " +
-                           std::to_string(parts.hour) + settings.timeSeparator +
-                           std::to_string(parts.minute) + settings.timeSeparator +
-                           std::to_string(parts.second) + settings.decimalSeparator + "0";
-  throw DateTimeError("''" + text + "'' is not a valid date and time");
-}
-
 }  // namespace
 
 std::string OptionValue(const std::vector<std::string>& list, const std::string& aliases,
@@ -134,11 +124,9 @@ TDateTime ParseOptionDateTime(const std::string& text, TDateTime now, const Form
       ApplyTimeWord(word, parts);
     }
   }
-  try {
-    return EncodeDateTime(parts.year, parts.month, parts.day, parts.hour, parts.minute, parts.second, 0);
-  } catch (const DateTimeError&) {
-    ThrowInvalidDateTime(parts, settings);
-  }
+  // An impossible combination names the attempted value in the locale's notation.
+  return EncodeDateTime(parts.year, parts.month, parts.day, parts.hour, parts.minute, parts.second, 0,
+                        settings);
 }
 
 int CountChar(char c, const std::string& text) {

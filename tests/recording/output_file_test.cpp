@@ -1,0 +1,180 @@
+#include "recording/output_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace orvimo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class OutputFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "orvimo_output_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::permissions(dir_, fs::perms::owner_all, ignored);
+    fs::remove_all(dir_, ignored);
+  }
+
+  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+
+  static std::vector<uint8_t> ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  static uint32_t ReadField(const std::string& path, std::size_t offset) {
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(offset));
+    uint8_t bytes[4] = {};
+    in.read(reinterpret_cast<char*>(bytes), 4);
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<uint32_t>(bytes[3]) << 24;
+  }
+
+  static std::string CreateErrorText(const std::string& path) {
+    try {
+      OutputFile::Create(path);
+    } catch (const FileCreateError& error) {
+      return error.what();
+    }
+    return "no error";
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(OutputFileTest, CreateEmptiesAnExistingFileAndWritesTheHeaderFirst) {
+  const std::string path = PathOf("take.wav");
+  std::ofstream(path) << std::string(500, 'x');
+  auto file = OutputFile::Create(path);
+  EXPECT_EQ(file->Size(), 0u);
+  file->WriteHeader(MakeWaveHeader(2, 44100, 16));
+  EXPECT_EQ(file->Append("abcd", 4), 4);
+  const std::vector<uint8_t> bytes = ReadAll(path);
+  ASSERT_EQ(bytes.size(), 48u);
+  const auto header = MakeWaveHeader(2, 44100, 16).ToBytes();
+  EXPECT_TRUE(std::equal(header.begin(), header.end(), bytes.begin()));
+  EXPECT_EQ(std::string(bytes.begin() + 44, bytes.end()), "abcd");
+}
+
+TEST_F(OutputFileTest, FullPathIsAbsoluteAgainstTheCurrentDirectory) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir_);
+  std::string fullPath;
+  std::string missingFolderError;
+  try {
+    fullPath = OutputFile::Create("relative.wav")->FullPath();
+    missingFolderError = CreateErrorText("missing/take.wav");
+  } catch (...) {
+  }
+  fs::current_path(previous);
+  EXPECT_EQ(fullPath, PathOf("relative.wav"));
+  EXPECT_EQ(missingFolderError,
+            "Cannot create file \"" + PathOf("missing/take.wav") + "\". " + std::strerror(ENOENT));
+}
+
+TEST_F(OutputFileTest, SecondRecorderCannotTakeAnOpenFileNorCutItShort) {
+  const std::string path = PathOf("busy.wav");
+  auto first = OutputFile::Create(path);
+  first->WriteHeader(MakeWaveHeader(1, 8000, 8));
+  EXPECT_EQ(CreateErrorText(path),
+            "Cannot create file \"" + path + "\". The file is in use by another recorder.");
+  EXPECT_EQ(fs::file_size(path), 44u);
+  first.reset();
+  EXPECT_NO_THROW(OutputFile::Create(path));
+}
+
+TEST_F(OutputFileTest, UnwritableFolderGivesTheSystemsReason) {
+  // Root ignores mode bits, so as root a folder nobody may create files in stands in.
+  std::string path = "/proc/orvimo_output_test.wav";
+  if (::geteuid() != 0) {
+    fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+    path = PathOf("take.wav");
+  }
+  const std::string text = CreateErrorText(path);
+  EXPECT_EQ(text.rfind("Cannot create file \"" + path + "\". ", 0), 0u) << text;
+  EXPECT_GT(text.size(), path.size() + 23) << "the system's reason is missing";
+  EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(OutputFileTest, PatchSizesWritesTheLengthsOfTheFile) {
+  struct Case {
+    std::size_t audioBytes;
+    uint32_t riffSize, dataSize;
+  };
+  for (const Case& c : {Case{0, 36, 0}, Case{1, 37, 1}, Case{1000, 1036, 1000}}) {
+    const std::string path = PathOf("patch.wav");
+    auto file = OutputFile::Create(path);
+    file->WriteHeader(MakeWaveHeader(2, 44100, 16));
+    const std::vector<uint8_t> audio(c.audioBytes, 0x80);
+    file->Append(audio.data(), static_cast<uint32_t>(audio.size()));
+    file->PatchSizes();
+    file.reset();
+    EXPECT_EQ(ReadField(path, 4), c.riffSize) << c.audioBytes;
+    EXPECT_EQ(ReadField(path, 40), c.dataSize) << c.audioBytes;
+    EXPECT_EQ(fs::file_size(path), 44 + c.audioBytes);
+  }
+}
+
+TEST_F(OutputFileTest, PatchSizesClampsBeyondFourGibibytesAndBelowTheHeader) {
+  struct Case {
+    uint64_t length;
+    uint32_t riffSize, dataSize;
+  };
+  const Case cases[] = {
+      {0x100000007ull, 0xFFFFFFFF, 0xFFFFFFDB},  // RIFF size just fits
+      {0x100000008ull, 0xFFFFFFFF, 0xFFFFFFDC},  // RIFF size would wrap to 0
+      {0x12C000000ull, 0xFFFFFFFF, 0xFFFFFFFF},  // 4.7 GB: both would wrap
+      {10, 2, 0},                                // shorter than a header
+  };
+  for (const Case& c : cases) {
+    const std::string path = PathOf("big.wav");
+    auto file = OutputFile::Create(path);
+    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(c.length)), 0);  // sparse: no real data
+    file->PatchSizes();
+    file.reset();
+    EXPECT_EQ(ReadField(path, 4), c.riffSize) << c.length;
+    EXPECT_EQ(ReadField(path, 40), c.dataSize) << c.length;
+  }
+}
+
+TEST_F(OutputFileTest, SizesWhileRecordingCoverWholeFramesAndKeepTheAppendPosition) {
+  const std::string path = PathOf("live.wav");
+  auto file = OutputFile::Create(path);
+  file->WriteHeader(MakeWaveHeader(2, 44100, 16));
+  const std::vector<uint8_t> audio(1003, 1);
+  file->Append(audio.data(), static_cast<uint32_t>(audio.size()));
+  file->UpdateSizesWhileRecording(4);
+  EXPECT_EQ(ReadField(path, 4), 1036u);
+  EXPECT_EQ(ReadField(path, 40), 1000u);
+  file->Append("WXYZ", 4);
+  const std::vector<uint8_t> bytes = ReadAll(path);
+  ASSERT_EQ(bytes.size(), 44u + 1003u + 4u);
+  EXPECT_EQ(std::string(bytes.end() - 4, bytes.end()), "WXYZ");
+  EXPECT_EQ(bytes[44], 1);
+}
+
+TEST_F(OutputFileTest, CloseAndRemoveDeletesTheFileAndFreesTheName) {
+  const std::string path = PathOf("failed.wav");
+  auto file = OutputFile::Create(path);
+  file->WriteHeader(MakeWaveHeader(2, 44100, 16));
+  file->CloseAndRemove();
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(file->Append("late", 4), 0) << "a closed file takes no data";
+  EXPECT_NO_THROW(OutputFile::Create(path));
+}
+
+}  // namespace
+}  // namespace orvimo
