@@ -81,12 +81,14 @@ void ApplyText(const StoredProperty& property, const std::string& text) {
       property.set(TryStrToInt(text).value_or(0));
       return;
     case StoredKind::Boolean:
-      if (EqualsIgnoringCase(text, "True")) property.set(1);
-      if (EqualsIgnoringCase(text, "False")) property.set(0);
+      if (EqualsIgnoringCase(text, "True"))
+        property.set(1);
+      else if (EqualsIgnoringCase(text, "False"))
+        property.set(0);
       return;
     case StoredKind::Double:
     case StoredKind::Extended:
-      // "nan" or "inf" in a hand-edited store would reach a date picker or a spin edit: not a value.
+      // Only finite numbers may reach a date picker or a spin edit.
       if (std::optional<double> value = TextToFloat(text); value && std::isfinite(*value))
         property.set(*value);
       return;
