@@ -87,6 +87,9 @@ struct PropertyCase {
   std::string name, stored;
   double initial;
   std::optional<double> expectedSet;  // nullopt: the setter is not called
+  friend void PrintTo(const PropertyCase& c, std::ostream* out) {
+    *out << c.name << " = \"" << c.stored << '"';
+  }
 };
 
 class FormStoragePropertyTest : public FormStorageTest, public ::testing::WithParamInterface<PropertyCase> {};
@@ -148,6 +151,7 @@ struct PlacementCase {
   std::map<std::string, std::string> stored;
   int storedPixelsPerInch;                  // what the screen has now is 96
   std::optional<WindowPlacement> expected;  // nullopt: the window is left where it is
+  friend void PrintTo(const PlacementCase& c, std::ostream* out) { *out << c.description; }
 };
 
 class FormStoragePlacementTest : public FormStorageTest,
