@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "base/date_time.h"
@@ -54,6 +55,82 @@ TEST(FormatDateTimeTest, MorningAndMidnightVariants) {
   EXPECT_EQ(FormatDateTime("", midnight), "12/6/2026");
   const TDateTime noon = EncodeDateTime(2026, 12, 6, 12, 0, 0, 0);
   EXPECT_EQ(FormatDateTime("h a/p", noon), "12 p");
+}
+
+TEST(FormatDateTimeTest, LettersOutsideTheLanguageAreCopied) {
+  for (const char* letters : {"BEFGIJKLOPQRUVWX", "befgijklopqruvwx"}) {
+    for (const char* letter = letters; *letter != '\0'; ++letter) {
+      for (std::size_t run = 1; run <= 8; ++run) {
+        const std::string format(run, *letter);
+        EXPECT_EQ(FormatDateTime(format, Evening()), format);
+      }
+    }
+  }
+}
+
+TEST(FormatDateTimeTest, EveryLetterRunTerminates) {
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    for (char c : {letter, static_cast<char>(letter - 'A' + 'a')}) {
+      for (std::size_t run = 1; run <= 12; ++run) {
+        const std::string text = FormatDateTime(std::string(run, c) + "x", Evening());
+        EXPECT_FALSE(text.empty());
+        EXPECT_LT(text.size(), 100u) << std::string(run, c);
+      }
+    }
+  }
+}
+
+TEST(FormatDateTimeTest, LongFormatsStayLinear) {
+  EXPECT_EQ(FormatDateTime(std::string(10000, 'y'), Evening()), "2026");
+  EXPECT_EQ(FormatDateTime(std::string(10000, 'd'), Evening()), "Sunday, December 6, 2026");
+  EXPECT_EQ(FormatDateTime(std::string(10000, 'c'), Evening()), "12/6/2026 10:09:38 PM");
+  EXPECT_EQ(FormatDateTime("'" + std::string(10000, 'y'), Evening()), std::string(10000, 'y'));
+  EXPECT_EQ(FormatDateTime(std::string(10000, '/'), Evening()), std::string(10000, '/'));
+  std::string markers;
+  for (int i = 0; i < 2000; ++i) markers += "am/pm";
+  EXPECT_EQ(FormatDateTime(markers, Evening()).size(), 4000u);
+  std::string fields;
+  for (int i = 0; i < 5000; ++i) fields += "h ";
+  EXPECT_EQ(FormatDateTime(fields, Evening()).size(), 15000u);
+}
+
+TEST(FormatDateTimeTest, SelfReferringLocaleFormatsStop) {
+  FormatSettings looping;
+  looping.shortDateFormat = "ddddd/";
+  looping.longDateFormat = "dddddd c t";
+  looping.shortTimeFormat = "t c";
+  looping.longTimeFormat = "tt dddddd c";
+  EXPECT_EQ(FormatDateTime("ddddd", Evening(), looping), "//");
+  for (const char* format : {"c", "t", "tt", "dddddd", ""}) {
+    EXPECT_LT(FormatDateTime(format, Evening(), looping).size(), 1000u) << format;
+  }
+}
+
+TEST(FormatDateTimeTest, UsesTheGivenSettings) {
+  FormatSettings german;
+  german.dateSeparator = '.';
+  german.timeSeparator = '\0';  // no separator at all
+  german.shortDateFormat = "dd/mm/yyyy";
+  german.longTimeFormat = "hh:nn:ss";
+  german.longMonthNames[11] = "Dezember";
+  german.shortDayNames[0] = "So";
+  EXPECT_EQ(FormatDateTime("c", Evening(), german), "06.12.2026 220938");
+  EXPECT_EQ(FormatDateTime("ddd d. mmmm", Evening(), german), "So 6. Dezember");
+}
+
+TEST(FormatDateTimeTest, ValuesOutsideTheCalendarAreClamped) {
+  const char* full = "yyyy-mm-dd hh:nn:ss.zzz";
+  EXPECT_EQ(FormatDateTime(full, 1e300), "9999-12-31 23:59:59.999");
+  EXPECT_EQ(FormatDateTime(full, -std::numeric_limits<double>::infinity()), "0001-01-01 23:59:59.999");
+  EXPECT_EQ(FormatDateTime(full, std::numeric_limits<double>::quiet_NaN()), "1899-12-30 00:00:00.000");
+  EXPECT_EQ(FormatDateTime(full, -1.25), "1899-12-29 06:00:00.000");
+  EXPECT_EQ(FormatDateTime("dddd", -1.25), "Friday");
+}
+
+TEST(FormatDateTimeTest, CopiesBytesOutsideAscii) {
+  EXPECT_EQ(FormatDateTime("\xC3\xA9t\xC3\xA9 yyyy", Evening()),
+            "\xC3\xA9"
+            "10:09 PM\xC3\xA9 2026");
 }
 
 }  // namespace
