@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 namespace orvimo {
 
