@@ -59,15 +59,28 @@ std::string InvalidDateTimeMessage(int year, int month, int day, int hour, int m
   return "''" + attempted + "'' is not a valid date and time";
 }
 
-// The value in whole milliseconds, clamped to the calendar's range so no input can overflow.
-int64_t TotalMilliseconds(TDateTime value) {
-  if (std::isnan(value)) return 0;
-  const double lowest = -static_cast<double>(-kFirstDay * kMsecPerDay + kMsecPerDay - 1);
-  const double highest = static_cast<double>(kLastDay * kMsecPerDay + kMsecPerDay - 1);
-  const double scaled = value * static_cast<double>(kMsecPerDay);
-  if (scaled <= lowest) return static_cast<int64_t>(lowest);
-  if (scaled >= highest) return static_cast<int64_t>(highest);
-  return std::llround(scaled);
+// A value as its day number and the milliseconds of that day. The two are split before rounding, so
+// rounding up at the end of a day before day zero moves to the next calendar day, as it does after it.
+// Values beyond the calendar's range are clamped, so no input can overflow.
+struct DayAndTime {
+  int64_t day = 0;
+  int64_t msec = 0;
+};
+
+DayAndTime SplitDayAndTime(TDateTime value) {
+  constexpr DayAndTime kLast{kLastDay, kMsecPerDay - 1};
+  constexpr DayAndTime kFirst{kFirstDay, kMsecPerDay - 1};
+  if (std::isnan(value)) return {};
+  if (value >= static_cast<double>(kLastDay + 1)) return kLast;
+  if (value <= static_cast<double>(kFirstDay - 1)) return kFirst;
+  const double whole = std::trunc(value);
+  DayAndTime result{static_cast<int64_t>(whole),
+                    std::llround(std::fabs(value - whole) * static_cast<double>(kMsecPerDay))};
+  if (result.msec >= kMsecPerDay) {
+    result.msec -= kMsecPerDay;
+    ++result.day;
+  }
+  return result.day > kLastDay ? kLast : result;
 }
 
 }  // namespace
@@ -90,11 +103,9 @@ TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute, int
 
 void DecodeDateTime(TDateTime value, int& year, int& month, int& day, int& hour, int& minute, int& second,
                     int& msec) {
-  const int64_t total = TotalMilliseconds(value);
-  const int64_t days = total / kMsecPerDay;  // truncates toward zero, matching the encoding above
-  int64_t time = total % kMsecPerDay;
-  if (time < 0) time = -time;
-  CivilFromDays(days + kDayZero, year, month, day);
+  const DayAndTime split = SplitDayAndTime(value);
+  CivilFromDays(split.day + kDayZero, year, month, day);
+  int64_t time = split.msec;
   msec = static_cast<int>(time % 1000);
   time /= 1000;
   second = static_cast<int>(time % 60);
@@ -104,9 +115,8 @@ void DecodeDateTime(TDateTime value, int& year, int& month, int& day, int& hour,
 }
 
 int DayOfWeek(TDateTime value) {
-  const int64_t days = TotalMilliseconds(value) / kMsecPerDay;
   // Day zero, 30 December 1899, was a Saturday.
-  const int64_t index = (days + 6) % 7;
+  const int64_t index = (SplitDayAndTime(value).day + 6) % 7;
   return static_cast<int>(index < 0 ? index + 7 : index);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <random>
 #include <string>
 
 #include "base/date_time.h"
@@ -131,6 +132,18 @@ TEST(FormatDateTimeTest, CopiesBytesOutsideAscii) {
   EXPECT_EQ(FormatDateTime("\xC3\xA9t\xC3\xA9 yyyy", Evening()),
             "\xC3\xA9"
             "10:09 PM\xC3\xA9 2026");
+}
+
+TEST(FormatDateTimeTest, RandomFormatsNeverFail) {
+  static constexpr char kAlphabet[] = "yYmMdDhHnNsSzZtTcCaApP/:'\" -x";
+  std::mt19937 random(2026);
+  std::uniform_int_distribution<std::size_t> length(0, 40), pick(0, sizeof kAlphabet - 2);
+  for (int i = 0; i < 20000; ++i) {
+    std::string format(length(random), ' ');
+    for (char& c : format) c = kAlphabet[pick(random)];
+    // Each format character can expand at most to a long date and a long time.
+    EXPECT_LE(FormatDateTime(format, Evening()).size(), 60 * format.size() + 60) << format;
+  }
 }
 
 }  // namespace

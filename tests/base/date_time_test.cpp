@@ -59,6 +59,10 @@ TEST(DecodeDateTimeTest, RoundsToTheNearestMillisecond) {
   EXPECT_EQ(Decode(46362.92335648148), (Parts{2026, 12, 6, 22, 9, 38, 0}));
   // Half a millisecond before midnight rounds into the next day.
   EXPECT_EQ(Decode(46363.0 - 0.4 / 86400000.0), (Parts{2026, 12, 7, 0, 0, 0, 0}));
+  // Before day zero too: the last moment of 29 December 1899 rounds into the 30th, not back to the 28th.
+  EXPECT_EQ(Decode(-1.0 - (86399999.6 / 86400000.0)), (Parts{1899, 12, 30, 0, 0, 0, 0}));
+  EXPECT_EQ(Decode(-1.0 - (86399999.4 / 86400000.0)), (Parts{1899, 12, 29, 23, 59, 59, 999}));
+  EXPECT_EQ(Decode(9999.0 + 0.4 / 86400000.0), Decode(9999.0));
 }
 
 TEST(DecodeDateTimeTest, ClampsValuesOutsideTheCalendar) {

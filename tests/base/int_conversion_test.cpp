@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
 #include <string>
 
 #include "base/int_conversion.h"
@@ -63,6 +65,21 @@ TEST(StrToIntTest, HandlesVeryLongTexts) {
   EXPECT_THROW(StrToInt(std::string(10000, '9')), ConversionError);
   EXPECT_THROW(StrToInt("$" + std::string(10000, 'F')), ConversionError);
   EXPECT_THROW(StrToInt(std::string(10000, ' ')), ConversionError);
+}
+
+TEST(StrToIntTest, ReadsEveryWrittenFormBack) {
+  std::mt19937 random(44100);
+  std::uniform_int_distribution<int32_t> any(INT32_MIN, INT32_MAX);
+  for (int i = 0; i < 20000; ++i) {
+    const int32_t value = any(random);
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "%X", static_cast<uint32_t>(value));
+    ASSERT_EQ(StrToInt(std::to_string(value)), value);
+    ASSERT_EQ(StrToInt("  " + std::to_string(value)), value);
+    ASSERT_EQ(StrToInt(std::string("$") + hex), value);
+    ASSERT_EQ(StrToInt(std::string("0x") + hex), value);
+    ASSERT_EQ(StrToInt(std::string("-x") + hex), static_cast<int32_t>(0u - static_cast<uint32_t>(value)));
+  }
 }
 
 }  // namespace
