@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -49,16 +48,6 @@ INSTANTIATE_TEST_SUITE_P(
                       GeneralCase{std::numeric_limits<double>::quiet_NaN(), 15, "NAN"},
                       GeneralCase{std::numeric_limits<double>::infinity(), 15, "INF"},
                       GeneralCase{-std::numeric_limits<double>::infinity(), 15, "-INF"}));
-
-TEST(FloatToStrGeneralTest, IgnoresTheProcessLocale) {
-  // A locale with a decimal comma, where one is installed; the text must not change either way.
-  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-  const std::string saved = previous ? previous : "C";
-  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE.UTF-8 locale here";
-  EXPECT_EQ(FloatToStrGeneral(0.5, 15), "0.5");
-  EXPECT_EQ(TextToFloat("0.5"), 0.5);
-  std::setlocale(LC_NUMERIC, saved.c_str());
-}
 
 TEST(FloatTextTest, WrittenValuesReadBack) {
   std::mt19937_64 random(46362);
