@@ -10,7 +10,16 @@ namespace orvimo {
 TPaintBox32::TPaintBox32(QWidget* parent) : QWidget(parent) {
   // Every pixel comes from the buffer, so Qt need not erase the background first.
   setAttribute(Qt::WA_OpaquePaintEvent);
-  buffer_.SetSize(width(), height());
+}
+
+TBitmap32& TPaintBox32::Buffer() {
+  FitBuffer(size());
+  return buffer_;
+}
+
+void TPaintBox32::FitBuffer(const QSize& size) {
+  // A hidden widget gets its resize event only when shown; the buffer follows the size at once.
+  if (size != QSize(buffer_.Width(), buffer_.Height())) buffer_.SetSize(size.width(), size.height());
 }
 
 void TPaintBox32::Flush() { repaint(); }
@@ -18,12 +27,12 @@ void TPaintBox32::Flush() { repaint(); }
 void TPaintBox32::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setCompositionMode(QPainter::CompositionMode_Source);
-  painter.drawImage(0, 0, WrapBuffer(std::as_const(buffer_)));
+  FitBuffer(size());
+  painter.drawImage(0, 0, ScreenView(buffer_));
 }
 
 void TPaintBox32::resizeEvent(QResizeEvent* event) {
-  if (event->size() != QSize(buffer_.Width(), buffer_.Height()))
-    buffer_.SetSize(event->size().width(), event->size().height());
+  FitBuffer(event->size());
   QWidget::resizeEvent(event);
 }
 

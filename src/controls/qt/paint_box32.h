@@ -13,14 +13,16 @@ class TPaintBox32 : public QWidget {
  public:
   explicit TPaintBox32(QWidget* parent = nullptr);
 
-  TBitmap32& Buffer() { return buffer_; }  // resized with the widget
-  void Flush();                            // the whole buffer to the screen now
+  TBitmap32& Buffer();  // resized with the widget
+  void Flush();         // the whole buffer to the screen now
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void FitBuffer(const QSize& size);
+
   TBitmap32 buffer_;
 };
 

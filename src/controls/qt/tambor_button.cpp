@@ -54,7 +54,7 @@ void TTamborButton::paintEvent(QPaintEvent*) {
   RenderBuffer();
   QPainter painter(this);
   painter.setCompositionMode(QPainter::CompositionMode_Source);
-  painter.drawImage(0, 0, WrapBuffer(std::as_const(buffer_)));
+  painter.drawImage(0, 0, ScreenView(buffer_));
 }
 
 void TTamborButton::resizeEvent(QResizeEvent* event) {
