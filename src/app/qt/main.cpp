@@ -1,0 +1,49 @@
+// The program entry: the real services, the one window and the event loop.
+#include <QApplication>
+
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/qt/dbus_shutdown.h"
+#include "app/qt/ini_settings_backend.h"
+#include "app/qt/posix_free_space.h"
+#include "app/qt/qt_dialogs.h"
+#include "app/qt/qt_window_flasher.h"
+#include "app/qt/system_clock.h"
+#include "app/qt/termination_signals.h"
+#include "app/qt/tfrm_main.h"
+#include "capture/sdl_audio_library.h"
+#include "controls/qt/system_colors.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationDisplayName(QStringLiteral("Orvimo 2"));
+  orvimo::InstallQtSystemColorTable();
+
+  // What Qt left of the arguments after taking its own, as one line for the command-line splitter.
+  std::vector<std::string> arguments(argv, argv + argc);
+
+  orvimo::capture::SdlAudioLibrary audio;
+  orvimo::SystemClock clock;
+  orvimo::PosixFreeSpace freeSpace;
+  orvimo::QtDialogs dialogs;
+  orvimo::QtWindowFlasher flasher;
+  orvimo::DbusShutdown shutdown;
+  orvimo::IniSettingsBackend settings(orvimo::IniSettingsBackend::DefaultExeName());
+
+  orvimo::TfrmMain window({.audio = audio,
+                           .clock = clock,
+                           .freeSpace = freeSpace,
+                           .dialogs = dialogs,
+                           .flasher = flasher,
+                           .shutdown = shutdown,
+                           .settings = settings,
+                           .placement = nullptr,
+                           .formatSettings = orvimo::FormatSettings::FromSystem(),
+                           .commandLine = orvimo::JoinCommandLine(arguments)});
+  dialogs.SetOwner(&window);
+  flasher.SetWindow(&window);
+  orvimo::TerminationSignals terminationSignals(&window);
+  window.show();
+  return application.exec();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "app/dialogs.h"
+
+namespace orvimo {
+
+// The message boxes as Qt shows them. Modal boxes belong to the main window once it exists.
+class QtDialogs : public Dialogs {
+ public:
+  void SetOwner(QWidget* owner) { owner_ = owner; }
+
+  void ShowError(const std::string& text) override;
+  void ShowWarning(const std::string& text) override;
+  void ShowAlert(const std::string& text, const std::string& title, std::function<void()> onClosed) override;
+  std::optional<std::string> AskSaveFileName(const std::string& currentName) override;
+
+  static constexpr const char* kSaveFilter = "WAV files (*.wav);;All files (*)";
+
+ private:
+  QPointer<QWidget> owner_;
+};
+
+}  // namespace orvimo

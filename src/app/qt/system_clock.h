@@ -1,0 +1,12 @@
+#pragma once
+
+#include "app/clock.h"
+
+namespace orvimo {
+
+class SystemClock : public Clock {
+ public:
+  TDateTime Now() override { return orvimo::Now(); }
+};
+
+}  // namespace orvimo

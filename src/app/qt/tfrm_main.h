@@ -1,0 +1,181 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_services.h"
+#include "app/error_guard.h"
+#include "app/form_storage.h"
+#include "recording/recording_state.h"
+
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QSpinBox;
+class QTimer;
+class QToolButton;
+
+namespace orvimo {
+
+class TDateTimePicker;
+class TPaintBox32;
+class TTamborButton;
+
+// The recorder's one window: status panel with the record button and the level meter, the capture
+// device, the output file and format, and the scheduler. The handlers call one another directly; every
+// entry from the event loop runs inside the error guard. FormCreate runs at the end of construction.
+class TfrmMain : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TfrmMain(AppServices services, QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  // Start-up, show and close.
+  void FormCreate();
+  void FormShow();
+  void FormClose();
+  // Capture device and monitor channel.
+  void cInputDeviceChange();
+  void cInputInputChange();
+  // Recording.
+  void Echo(const std::string& message);
+  void StartRecording();
+  void StopRecording();
+  void PauseRecording();
+  void bRecClick();
+  void bRecMouseDown(Qt::MouseButton button);
+  std::string Parse(const std::string& outputTemplate);
+  // Status display.
+  void eOutfileChange();
+  void cOutFormatBChange();
+  // The status tick; with Sender == bRec a forced refresh that also refreshes the labels while idle.
+  void TimerTimer(QObject* Sender);
+  void vuTimerTimer();
+  void bSaveClick();
+  // Scheduler.
+  void dtTStartChange();
+  void dtTStopChange();
+  void seStopAtChange();
+
+  RecordingState& State() { return state_; }
+  TFormStorage& Storage() { return *FormStorage; }
+  int TimerTag() const { return timerTag_; }
+
+  // The window's components, named as everywhere else in the program.
+  QTimer* Timer = nullptr;
+  QTimer* vuTimer = nullptr;
+  QFrame* Panel1 = nullptr;
+  TTamborButton* bRec = nullptr;
+  TPaintBox32* vubox = nullptr;
+  QLabel* lRecorded = nullptr;
+  QLabel* lFree = nullptr;
+  QLabel* lMessage = nullptr;
+  QLabel* lFilename = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QComboBox* cInputDevice = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLineEdit* eOutfile = nullptr;
+  QToolButton* bSave = nullptr;
+  QLabel* Label12 = nullptr;
+  QSpinBox* cOutHz = nullptr;
+  QComboBox* cOutType = nullptr;
+  QComboBox* cOutFormatC = nullptr;
+  QComboBox* cOutFormatB = nullptr;
+  QGroupBox* GroupBox3 = nullptr;
+  QCheckBox* cbStart = nullptr;
+  QCheckBox* cbStop = nullptr;
+  TDateTimePicker* dtStop = nullptr;
+  TDateTimePicker* dtStart = nullptr;
+  TDateTimePicker* dtTStart = nullptr;
+  TDateTimePicker* dtTStop = nullptr;
+  QComboBox* cWhenFinished = nullptr;
+  QLabel* Label3 = nullptr;
+  QComboBox* cInputInput = nullptr;
+  QRadioButton* rbStopTime = nullptr;
+  QRadioButton* rbStopAt = nullptr;
+  QComboBox* cStopAt = nullptr;
+  QSpinBox* seStopAt = nullptr;
+  std::unique_ptr<TFormStorage> FormStorage;
+
+  // Code that changes a control the way a user would, running the same change handling.
+  void SetOutfileText(const std::string& text);
+  void SetChecked(QAbstractButton* button, bool checked);
+  void SetSpinValue(QSpinBox* spin, int value);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Counts the stops and starts in progress; a scheduled start never begins inside one.
+  class Sequence {
+   public:
+    explicit Sequence(int& counter) : counter_(counter) { ++counter_; }
+    ~Sequence() { --counter_; }
+    Sequence(const Sequence&) = delete;
+    Sequence& operator=(const Sequence&) = delete;
+
+   private:
+    int& counter_;
+  };
+
+  // Layout (tfrm_main_layout.cpp).
+  void CreateControls();
+  void CreatePanel1();
+  void CreateGroupBox1();
+  void CreateGroupBox2();
+  void CreateGroupBox3();
+  void CreateTimers();
+  void SetTabOrder();
+  void WireEvents();
+  std::vector<StoredProperty> StoredProperties();
+
+  // Start-up (tfrm_main.cpp).
+  void ApplyFormatOptions(const std::vector<std::string>& list);
+  void ApplySchedulerOptions(const std::vector<std::string>& list);
+  void FillDeviceList();
+  void TakeOutputFileFromCommandLine(const std::vector<std::string>& list);
+  void ReleaseCaptureOnDestroy() noexcept;
+
+  // Recording (tfrm_main_recording.cpp).
+  bool StartCapture();
+  void ReportCaptureFailure();
+  void SetRecordingControlsEnabled(bool enabled);
+  void SetMessageColor(uint32_t color);
+
+  // Status tick, scheduler and actions (tfrm_main_schedule.cpp).
+  void RefreshFreeSpace(int64_t freeBytes);
+  bool GuardDiskSpace(int64_t freeBytes);
+  void RefreshRecorded();
+  bool CheckDeviceLost();
+  void ScheduledStartTest();
+  void StopTest();
+  void RunWhenFinishedAction();
+  void StartNewRecording();
+
+  template <typename Handler>
+  void Guarded(Handler&& handler) {
+    guard_.Run(std::forward<Handler>(handler));
+  }
+
+  AppServices services_;
+  ErrorGuard guard_;
+  RecordingState state_;
+  std::unique_ptr<WindowPlacementAccess> ownPlacement_;
+  int timerTag_ = 0;
+  int sequencesInProgress_ = 0;
+  bool shownOnce_ = false;
+  bool closed_ = false;
+};
+
+}  // namespace orvimo

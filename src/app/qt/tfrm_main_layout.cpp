@@ -1,0 +1,385 @@
+// The window's controls: places, texts, defaults, colours, hints, tab order and events.
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "app/qt/date_time_picker.h"
+#include "app/qt/tfrm_main.h"
+#include "controls/color32.h"
+#include "controls/qt/paint_box32.h"
+#include "controls/qt/tambor_button.h"
+#include "controls/record_glyph.h"
+
+namespace orvimo {
+
+namespace {
+
+constexpr int kClientWidth = 285;
+constexpr int kClientHeight = 280;
+
+// 0x00BBGGRR, red in the low byte.
+QColor FromTColor(uint32_t color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+
+QLabel* MakeColouredLabel(QWidget* parent, const QRect& place, uint32_t background, bool bold) {
+  auto* label = new QLabel(parent);
+  label->setGeometry(place);
+  label->setAlignment(Qt::AlignCenter);
+  label->setAutoFillBackground(true);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::Window, FromTColor(background));
+  palette.setColor(QPalette::WindowText, Qt::white);
+  label->setPalette(palette);
+  QFont font = label->font();
+  font.setBold(bold);
+  label->setFont(font);
+  return label;
+}
+
+QComboBox* MakeList(QWidget* parent, const QRect& place, const QStringList& items, int selected) {
+  auto* list = new QComboBox(parent);
+  list->setGeometry(place);
+  list->addItems(items);
+  list->setCurrentIndex(selected);
+  return list;
+}
+
+// A 16 x 16 floppy disk: dark body, light label, metal shutter.
+QIcon FloppyIcon() {
+  QPixmap pixmap(16, 16);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setPen(QColor(0, 0, 64));
+  painter.setBrush(QColor(40, 60, 140));
+  painter.drawRect(1, 1, 13, 13);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(240, 240, 240));
+  painter.drawRect(4, 2, 8, 6);
+  painter.setBrush(QColor(180, 180, 190));
+  painter.drawRect(5, 10, 6, 4);
+  painter.setBrush(QColor(40, 60, 140));
+  painter.drawRect(6, 11, 2, 2);
+  return QIcon(pixmap);
+}
+
+int ToInt(double value) {
+  if (!std::isfinite(value)) return 0;
+  return static_cast<int>(std::clamp(std::trunc(value), static_cast<double>(std::numeric_limits<int>::min()),
+                                     static_cast<double>(std::numeric_limits<int>::max())));
+}
+
+}  // namespace
+
+void TfrmMain::CreateControls() {
+  setWindowTitle(QStringLiteral("Orvimo 2.0"));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setFixedSize(kClientWidth, kClientHeight);
+  QFont windowFont = font();
+  windowFont.setPointSize(8);
+  setFont(windowFont);
+
+  CreateTimers();
+  CreatePanel1();
+  CreateGroupBox1();
+  CreateGroupBox2();
+  CreateGroupBox3();
+  SetTabOrder();
+}
+
+void TfrmMain::CreateTimers() {
+  Timer = new QTimer(this);
+  Timer->setObjectName(QStringLiteral("Timer"));
+  Timer->setInterval(1000);
+  vuTimer = new QTimer(this);
+  vuTimer->setObjectName(QStringLiteral("vuTimer"));
+  vuTimer->setInterval(20);
+}
+
+void TfrmMain::CreatePanel1() {
+  Panel1 = new QFrame(this);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+  Panel1->setGeometry(0, 0, kClientWidth, 50);
+  Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+
+  bRec = new TTamborButton(Panel1);
+  bRec->setObjectName(QStringLiteral("bRec"));
+  bRec->setGeometry(5, 5, 42, 40);
+  TamborButtonCore& core = bRec->Core();
+  core.SetBorderColor(clBlack);
+  core.SetContrastGradient(15);
+  core.SetContrastOuterBorder(35);
+  core.SetContrastInnerBorder(5);
+  core.SetContrastSunkenBorder(-20);
+  core.SetColor(clBtnFace);
+  core.SetColorDown(12);
+  core.SetColorHover(25);
+  core.SetGradient(gsRaised);
+  core.SetRounded(false);
+  core.SetSunken(false);
+  core.SetToggle(false);
+  const TBitmap32 glyph = MakeRecordButtonGlyph();
+  core.SetGlyph(&glyph);
+  core.SetNumGlyphs(2);
+  core.SetImageIndex_Normal(0);
+  core.SetImageIndex_Hover(1);
+  core.SetImageIndex_Pressed(1);
+
+  lMessage = MakeColouredLabel(Panel1, {50, 5, 160, 14}, 0x800000, true);
+  lMessage->setObjectName(QStringLiteral("lMessage"));
+  lMessage->setText(QStringLiteral("Orvimo 2.0"));
+  lFilename = MakeColouredLabel(Panel1, {50, 21, 160, 14}, 0x808080, false);
+  lFilename->setObjectName(QStringLiteral("lFilename"));
+  lFilename->setText(QStringLiteral("Orvimo 2 - sound to WAV"));
+  lRecorded = MakeColouredLabel(Panel1, {212, 5, 67, 14}, 0x000080, true);
+  lRecorded->setObjectName(QStringLiteral("lRecorded"));
+  lRecorded->setText(QStringLiteral("00 : 00 : 00"));
+  lRecorded->setToolTip(QStringLiteral("Time recorded"));
+  lFree = MakeColouredLabel(Panel1, {212, 21, 67, 14}, 0x008000, true);
+  lFree->setObjectName(QStringLiteral("lFree"));
+  lFree->setText(QStringLiteral("00 : 00 : 00"));
+  lFree->setToolTip(QStringLiteral("Time remaining on disk"));
+
+  vubox = new TPaintBox32(Panel1);
+  vubox->setObjectName(QStringLiteral("vubox"));
+  vubox->setGeometry(50, 37, 229, 8);
+}
+
+void TfrmMain::CreateGroupBox1() {
+  GroupBox1 = new QGroupBox(QStringLiteral("Input Device"), this);
+  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+  GroupBox1->setGeometry(0, 50, kClientWidth, 45);
+  cInputDevice = MakeList(GroupBox1, {8, 17, 270, 21}, {}, -1);
+  cInputDevice->setObjectName(QStringLiteral("cInputDevice"));
+  cInputInput = MakeList(GroupBox1, {7, 57, 270, 21}, {}, -1);
+  cInputInput->setObjectName(QStringLiteral("cInputInput"));
+  cInputInput->hide();
+}
+
+void TfrmMain::CreateGroupBox2() {
+  GroupBox2 = new QGroupBox(QStringLiteral("Output"), this);
+  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+  GroupBox2->setGeometry(0, 95, kClientWidth, 67);
+
+  Label1 = new QLabel(QStringLiteral("To File:"), GroupBox2);
+  Label1->setGeometry(9, 18, 35, 13);
+  eOutfile = new QLineEdit(QStringLiteral("Recording_[i].wav"), GroupBox2);
+  eOutfile->setObjectName(QStringLiteral("eOutfile"));
+  eOutfile->setGeometry(53, 14, 205, 21);
+  bSave = new QToolButton(GroupBox2);
+  bSave->setObjectName(QStringLiteral("bSave"));
+  bSave->setGeometry(258, 14, 22, 21);
+  bSave->setAutoRaise(true);
+  bSave->setIcon(FloppyIcon());
+  bSave->setIconSize(QSize(16, 16));
+  bSave->setToolTip(QStringLiteral("Browse..."));
+  bSave->setFocusPolicy(Qt::NoFocus);
+
+  cOutFormatB = MakeList(GroupBox2, {8, 39, 59, 21}, {QStringLiteral("8-bit"), QStringLiteral("16-bit")}, 1);
+  cOutFormatB->setObjectName(QStringLiteral("cOutFormatB"));
+  cOutFormatC = MakeList(GroupBox2, {71, 39, 59, 21}, {QStringLiteral("Mono"), QStringLiteral("Stereo")}, 1);
+  cOutFormatC->setObjectName(QStringLiteral("cOutFormatC"));
+  cOutType = MakeList(GroupBox2, {134, 39, 59, 21}, {QStringLiteral("WAV"), QStringLiteral("RAW")}, 0);
+  cOutType->setObjectName(QStringLiteral("cOutType"));
+  cOutType->setEnabled(false);
+  cOutHz = new QSpinBox(GroupBox2);
+  cOutHz->setObjectName(QStringLiteral("cOutHz"));
+  cOutHz->setGeometry(197, 39, 61, 21);
+  cOutHz->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+  cOutHz->setValue(44100);
+  Label12 = new QLabel(QStringLiteral("Hz"), GroupBox2);
+  Label12->setGeometry(263, 43, 12, 13);
+}
+
+void TfrmMain::CreateGroupBox3() {
+  GroupBox3 = new QGroupBox(QStringLiteral("Scheduler"), this);
+  GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+  GroupBox3->setGeometry(0, 162, kClientWidth, 118);
+
+  cbStart = new QCheckBox(QStringLiteral("Start:"), GroupBox3);
+  cbStart->setObjectName(QStringLiteral("cbStart"));
+  cbStart->setGeometry(8, 17, 63, 17);
+  dtStart = new TDateTimePicker(TDateTimePicker::Kind::Date, GroupBox3);
+  dtStart->setObjectName(QStringLiteral("dtStart"));
+  dtStart->setGeometry(78, 15, 107, 21);
+  dtTStart = new TDateTimePicker(TDateTimePicker::Kind::Time, GroupBox3);
+  dtTStart->setObjectName(QStringLiteral("dtTStart"));
+  dtTStart->setGeometry(190, 15, 88, 21);
+
+  cbStop = new QCheckBox(QStringLiteral("Stop:"), GroupBox3);
+  cbStop->setObjectName(QStringLiteral("cbStop"));
+  cbStop->setGeometry(8, 42, 51, 17);
+  rbStopTime = new QRadioButton(GroupBox3);
+  rbStopTime->setObjectName(QStringLiteral("rbStopTime"));
+  rbStopTime->setGeometry(59, 43, 17, 17);
+  dtStop = new TDateTimePicker(TDateTimePicker::Kind::Date, GroupBox3);
+  dtStop->setObjectName(QStringLiteral("dtStop"));
+  dtStop->setGeometry(78, 40, 107, 21);
+  dtTStop = new TDateTimePicker(TDateTimePicker::Kind::Time, GroupBox3);
+  dtTStop->setObjectName(QStringLiteral("dtTStop"));
+  dtTStop->setGeometry(190, 40, 88, 21);
+
+  rbStopAt = new QRadioButton(QStringLiteral("  at"), GroupBox3);
+  rbStopAt->setObjectName(QStringLiteral("rbStopAt"));
+  rbStopAt->setGeometry(59, 67, 50, 17);
+  auto* stopKind = new QButtonGroup(GroupBox3);
+  stopKind->addButton(rbStopTime);
+  stopKind->addButton(rbStopAt);
+  rbStopTime->setChecked(true);
+  seStopAt = new QSpinBox(GroupBox3);
+  seStopAt->setObjectName(QStringLiteral("seStopAt"));
+  seStopAt->setGeometry(112, 65, 73, 21);
+  seStopAt->setRange(1, 999);
+  seStopAt->setValue(5);
+  cStopAt = MakeList(GroupBox3, {190, 65, 88, 21},
+                     {QStringLiteral("megabytes"), QStringLiteral("minutes"), QStringLiteral("hours")}, 1);
+  cStopAt->setObjectName(QStringLiteral("cStopAt"));
+
+  Label3 = new QLabel(QStringLiteral("When finished:"), GroupBox3);
+  Label3->setGeometry(9, 94, 72, 13);
+  cWhenFinished = MakeList(GroupBox3, {92, 90, 186, 21},
+                           {QStringLiteral("Do nothing"), QStringLiteral("Display alert"),
+                            QStringLiteral("Start new recording"), QStringLiteral("Shutdown computer")},
+                           0);
+  cWhenFinished->setObjectName(QStringLiteral("cWhenFinished"));
+}
+
+void TfrmMain::SetTabOrder() {
+  const std::vector<QWidget*> order{cInputDevice,  eOutfile,   cOutHz,   cOutType, cOutFormatC, cOutFormatB,
+                                    cbStart,       cbStop,     dtStop,   dtStart,  dtTStart,    dtTStop,
+                                    cWhenFinished, rbStopTime, rbStopAt, cStopAt,  seStopAt};
+  for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+// User actions only: code that changes a control blocks its signals and calls the handler itself, so
+// an error in that handler ends the code that made the change.
+void TfrmMain::WireEvents() {
+  connect(bRec, &TTamborButton::clicked, this, [this] { Guarded([this] { bRecClick(); }); });
+  connect(bRec, &TTamborButton::mouseDown, this,
+          [this](Qt::MouseButton button) { Guarded([this, button] { bRecMouseDown(button); }); });
+  const auto deviceChange = [this](int) { Guarded([this] { cInputDeviceChange(); }); };
+  connect(cInputDevice, &QComboBox::currentIndexChanged, this, deviceChange);
+  connect(cInputInput, &QComboBox::currentIndexChanged, this, deviceChange);
+  connect(eOutfile, &QLineEdit::textChanged, this, [this] { Guarded([this] { eOutfileChange(); }); });
+  connect(bSave, &QToolButton::clicked, this, [this] { Guarded([this] { bSaveClick(); }); });
+  const auto formatChange = [this] { Guarded([this] { cOutFormatBChange(); }); };
+  connect(cOutFormatB, &QComboBox::currentIndexChanged, this, formatChange);
+  connect(cOutFormatC, &QComboBox::currentIndexChanged, this, formatChange);
+  connect(cOutHz, &QSpinBox::valueChanged, this, formatChange);
+  const auto startChange = [this] { Guarded([this] { dtTStartChange(); }); };
+  connect(cbStart, &QCheckBox::toggled, this, startChange);
+  connect(dtTStart, &TDateTimePicker::userChanged, this, startChange);
+  const auto stopChange = [this] { Guarded([this] { dtTStopChange(); }); };
+  connect(cbStop, &QCheckBox::toggled, this, stopChange);
+  connect(rbStopTime, &QRadioButton::toggled, this, [stopChange](bool checked) {
+    if (checked) stopChange();
+  });
+  connect(dtTStop, &TDateTimePicker::userChanged, this, stopChange);
+  const auto stopAtChange = [this] { Guarded([this] { seStopAtChange(); }); };
+  connect(rbStopAt, &QRadioButton::toggled, this, [stopAtChange](bool checked) {
+    if (checked) stopAtChange();
+  });
+  connect(cStopAt, &QComboBox::currentIndexChanged, this, stopAtChange);
+  connect(seStopAt, &QSpinBox::valueChanged, this, stopAtChange);
+  connect(Timer, &QTimer::timeout, this, [this] { Guarded([this] { TimerTimer(Timer); }); });
+  connect(vuTimer, &QTimer::timeout, this, [this] { Guarded([this] { vuTimerTimer(); }); });
+}
+
+// The settings kept between runs, in the order they are written.
+std::vector<StoredProperty> TfrmMain::StoredProperties() {
+  const auto checkBox = [this](const char* name, QAbstractButton* button) {
+    return StoredProperty{name, StoredKind::Boolean, [button] { return button->isChecked() ? 1.0 : 0.0; },
+                          [this, button](double value) { SetChecked(button, value != 0); }};
+  };
+  const auto list = [](const char* name, QComboBox* box) {
+    return StoredProperty{name, StoredKind::Integer,
+                          [box] { return static_cast<double>(box->currentIndex()); },
+                          [box](double value) {
+                            const QSignalBlocker blocker(box);
+                            box->setCurrentIndex(ToInt(value));
+                          }};
+  };
+  const auto spin = [this](const char* name, QSpinBox* box) {
+    return StoredProperty{name, StoredKind::Extended, [box] { return static_cast<double>(box->value()); },
+                          [this, box](double value) { SetSpinValue(box, ToInt(value)); }};
+  };
+  const auto date = [](const char* name, TDateTimePicker* picker) {
+    return StoredProperty{name, StoredKind::Double, [picker] { return picker->Value(); },
+                          [picker](double value) { picker->SetDate(value); }};
+  };
+  const auto time = [](const char* name, TDateTimePicker* picker) {
+    return StoredProperty{name, StoredKind::Double, [picker] { return picker->Value(); },
+                          [picker](double value) { picker->SetTime(value); }};
+  };
+  return {checkBox("cbStop_Checked", cbStop),
+          list("cOutFormatB_ItemIndex", cOutFormatB),
+          list("cOutFormatC_ItemIndex", cOutFormatC),
+          spin("cOutHz_Value", cOutHz),
+          list("cOutType_ItemIndex", cOutType),
+          list("cStopAt_ItemIndex", cStopAt),
+          list("cWhenFinished_ItemIndex", cWhenFinished),
+          date("dtStart_Date", dtStart),
+          date("dtStop_Date", dtStop),
+          time("dtTStart_Time", dtTStart),
+          time("dtTStop_Time", dtTStop),
+          checkBox("rbStopAt_Checked", rbStopAt),
+          checkBox("rbStopTime_Checked", rbStopTime),
+          spin("seStopAt_Value", seStopAt)};
+}
+
+void TfrmMain::SetOutfileText(const std::string& text) {
+  {
+    const QSignalBlocker blocker(eOutfile);
+    eOutfile->setText(QString::fromLocal8Bit(text.c_str()));
+  }
+  eOutfileChange();
+}
+
+void TfrmMain::SetChecked(QAbstractButton* button, bool checked) {
+  if (button->isChecked() == checked) return;
+  {
+    // A radio button checked by code unchecks its partner, which must stay quiet too.
+    const QSignalBlocker blockTime(rbStopTime);
+    const QSignalBlocker blockAt(rbStopAt);
+    const QSignalBlocker blocker(button);
+    button->setChecked(checked);
+  }
+  if (button == cbStart) {
+    dtTStartChange();
+  } else if (button == cbStop) {
+    dtTStopChange();
+  } else if (checked && button == rbStopTime) {
+    dtTStopChange();
+  } else if (checked && button == rbStopAt) {
+    seStopAtChange();
+  }
+}
+
+void TfrmMain::SetSpinValue(QSpinBox* spin, int value) {
+  const int before = spin->value();
+  {
+    const QSignalBlocker blocker(spin);
+    spin->setValue(value);
+  }
+  if (spin->value() == before) return;
+  if (spin == cOutHz) {
+    cOutFormatBChange();
+  } else if (spin == seStopAt) {
+    seStopAtChange();
+  }
+}
+
+}  // namespace orvimo

@@ -1,0 +1,192 @@
+// The status tick with its displays and disk-space guard, the scheduler, the actions after a scheduled
+// stop, and the level meter.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include <algorithm>
+
+#include "app/date_time_parts.h"
+#include "app/qt/date_time_picker.h"
+#include "app/qt/tfrm_main.h"
+#include "app/status_texts.h"
+#include "app/when_finished.h"
+#include "controls/qt/paint_box32.h"
+#include "controls/qt/tambor_button.h"
+#include "monitor/size_text.h"
+
+namespace orvimo {
+
+namespace {
+
+constexpr int64_t kBytesPerMegabyte = 1048576;
+constexpr TColor32 kMeterBackground = 0xFF000000;
+constexpr double kFullScale = 32768.0;
+
+QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text.c_str()); }
+
+}  // namespace
+
+void TfrmMain::eOutfileChange() {
+  state_.DiskDrive = DiskDriveOf(eOutfile->text().toLocal8Bit().toStdString());
+  TimerTimer(bRec);
+}
+
+void TfrmMain::cOutFormatBChange() {
+  state_.BytesPerSec =
+      BytesPerSecondOf(cOutFormatC->currentIndex(), cOutHz->value(), cOutFormatB->currentIndex());
+  TimerTimer(bRec);
+}
+
+void TfrmMain::TimerTimer(QObject* Sender) {
+  if (state_.Paused) return;
+  if (Sender == bRec || state_.Recording) {
+    const std::string outputTemplate = eOutfile->text().toLocal8Bit().toStdString();
+    const int64_t freeBytes =
+        services_.freeSpace.BytesFree(FreeSpaceQueryPath(outputTemplate, state_.DiskDrive));
+    RefreshFreeSpace(freeBytes);
+    if (GuardDiskSpace(freeBytes)) return;
+    RefreshRecorded();
+  }
+  if (!state_.Recording) {
+    ScheduledStartTest();
+    return;
+  }
+  if (CheckDeviceLost()) return;
+  timerTag_ = 1 - timerTag_;
+  SetMessageColor(state_.MessageColors[timerTag_]);
+  StopTest();
+}
+
+void TfrmMain::RefreshFreeSpace(int64_t freeBytes) {
+  lFree->setText(FromLocal(FormatDuration(std::max<int64_t>(freeBytes, 0), state_.BytesPerSec)));
+  lFree->setToolTip(FromLocal(freeBytes < 0 ? kUnknownFreeSpace : FormatSize(freeBytes)));
+}
+
+// Pauses a recording on a nearly full disk, so what was written so far stays intact.
+bool TfrmMain::GuardDiskSpace(int64_t freeBytes) {
+  if (freeBytes < 0 || freeBytes >= kDiskReserveBytes || !state_.Recording) return false;
+  PauseRecording();
+  services_.dialogs.ShowWarning(DiskFullWarning(freeBytes));
+  services_.flasher.FlashAppWindow(10);
+  return true;
+}
+
+void TfrmMain::RefreshRecorded() {
+  const int64_t written = state_.BytesWritten.load();
+  lRecorded->setText(FromLocal(FormatDuration(written, state_.BytesPerSec)));
+  lRecorded->setToolTip(FromLocal(FormatSize(written)));
+  // Keeps the sizes in the header current, so the file stays readable if the process dies.
+  if (state_.Recording && state_.OutStream)
+    state_.OutStream->UpdateSizesWhileRecording(state_.Header.blockAlign);
+}
+
+// A capture device that went away ends the recording as the button would, and says so.
+bool TfrmMain::CheckDeviceLost() {
+  if (services_.audio.ChannelIsActive(state_.CaptureChannel)) return false;
+  StopRecording();
+  Echo(kDeviceLost);
+  services_.dialogs.ShowError(std::string("Error: ") + kDeviceLost);
+  return true;
+}
+
+void TfrmMain::ScheduledStartTest() {
+  if (!cbStart->isChecked()) return;
+  // Never inside another stop or start, nor while closing: the next tick tries again.
+  if (sequencesInProgress_ > 0 || closed_) return;
+  if (services_.clock.Now() >= dtStart->Value()) {
+    SetChecked(cbStart, false);
+    StartRecording();
+  }
+}
+
+void TfrmMain::StopTest() {
+  if (!cbStop->isChecked()) return;
+  bool reached = false;
+  if (state_.MaxBytes > 0) {
+    reached = state_.BytesWritten.load() >= state_.MaxBytes;
+  } else if (state_.StopTime > 0) {
+    reached = services_.clock.Now() > state_.StopTime;
+  }
+  if (!reached) return;
+  if (rbStopTime->isChecked()) SetChecked(cbStop, false);
+  StopRecording();
+  RunWhenFinishedAction();
+}
+
+void TfrmMain::RunWhenFinishedAction() {
+  switch (static_cast<WhenFinishedAction>(cWhenFinished->currentIndex())) {
+    case WhenFinishedAction::DoNothing:
+      services_.flasher.FlashAppWindow(3);
+      break;
+    case WhenFinishedAction::DisplayAlert: {
+      const QPointer<TfrmMain> window(this);
+      services_.dialogs.ShowAlert(kAlertText, kAlertTitle, [window] {
+        if (window) window->services_.flasher.FlashAppWindow(10);
+      });
+      break;
+    }
+    case WhenFinishedAction::StartNewRecording:
+      StartNewRecording();
+      break;
+    case WhenFinishedAction::ShutdownComputer:
+      services_.shutdown.ShutdownComputer(kShutdownForce | kShutdownPowerOff);
+      break;
+  }
+}
+
+// The name change refreshes the display, which must not start a scheduled recording of its own.
+void TfrmMain::StartNewRecording() {
+  const Sequence sequence(sequencesInProgress_);
+  const std::string current = eOutfile->text().toLocal8Bit().toStdString();
+  const std::string next = WithCounterBeforeExtension(current);
+  if (next != current) SetOutfileText(next);
+  StartRecording();
+}
+
+void TfrmMain::dtTStartChange() { dtStart->SetValue(WithTimeOf(dtStart->Value(), dtTStart->Value())); }
+
+void TfrmMain::dtTStopChange() {
+  if (!rbStopTime->isChecked()) return;
+  dtStop->SetValue(WithTimeOf(dtStop->Value(), dtTStop->Value()));
+  state_.StopTime = dtStop->Value();
+}
+
+void TfrmMain::seStopAtChange() {
+  if (!rbStopAt->isChecked()) return;
+  const int n = seStopAt->value();
+  const TDateTime now = services_.clock.Now();
+  switch (cStopAt->currentIndex()) {
+    case 0:  // megabytes, formed in 32 bits as the limit always was
+      state_.MaxBytes =
+          static_cast<int32_t>(static_cast<uint32_t>(n) * static_cast<uint32_t>(kBytesPerMegabyte));
+      break;
+    case 1:  // minutes from now
+      state_.StopTime = (now * 1440 + n) / 1440;
+      break;
+    case 2:  // hours from now
+      state_.StopTime = (now * 24 + n) / 24;
+      break;
+    default:
+      break;
+  }
+}
+
+void TfrmMain::vuTimerTimer() {
+  TBitmap32& buffer = vubox->Buffer();
+  buffer.Clear(kMeterBackground);
+  if (state_.CaptureChannel == 0) return;
+  const int width = vubox->width() - 2;
+  const uint32_t level = services_.audio.ChannelGetLevel(state_.CaptureChannel);
+  const int left = static_cast<int>((level & 0xFFFF) / kFullScale * width);
+  const int right = static_cast<int>((level >> 16) / kFullScale * width);
+  buffer.FillRectPlain({0, 0, left, 4}, state_.VuColor);
+  buffer.FillRectPlain({0, 4, right, 8}, state_.VuColor);
+  vubox->Flush();
+}
+
+}  // namespace orvimo

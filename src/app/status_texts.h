@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orvimo {
+
+inline constexpr const char* kRecordingAudio = "Recording audio";
+inline constexpr const char* kPausedText = "PAUSED";
+inline constexpr const char* kRecordingStopped = "Recording stopped.";
+inline constexpr const char* kAudioInitError = "Error initializing audio!";
+inline constexpr const char* kDeviceLost = "Recording device lost!";
+inline constexpr const char* kUnknownFreeSpace = "unknown";
+
+// Below this many free bytes a running recording is paused.
+inline constexpr int64_t kDiskReserveBytes = 102400;
+
+// "Recording was paused due to\n\rinsufficient disk space. (99 KBytes left.)"
+std::string DiskFullWarning(int64_t freeBytes);
+
+// Data rate of the selected format: channels x rate x bytes per sample, formed in 32 bits (it wraps
+// as the 32-bit product does) and widened.
+int64_t BytesPerSecondOf(int channelsIndex, int sampleRate, int bitsIndex);
+
+}  // namespace orvimo
