@@ -1,7 +1,5 @@
 #include "base/strftime_format.h"
 
-#include <cstring>
-
 namespace orvimo {
 namespace {
 
@@ -28,7 +26,7 @@ void StrftimeFormat::Parse(std::string_view format, const LocaleFormats& locale,
     ++pos;
     // glibc flags and width ("%-d", "%_H", "%4Y"), then the E and O modifiers.
     bool unpadded = false;
-    while (pos < format.size() && std::strchr("-_0^#+", format[pos]) != nullptr) {
+    while (pos < format.size() && std::string_view("-_0^#+").find(format[pos]) != std::string_view::npos) {
       unpadded = unpadded || format[pos] == '-' || format[pos] == '_';
       ++pos;
     }
@@ -36,6 +34,7 @@ void StrftimeFormat::Parse(std::string_view format, const LocaleFormats& locale,
     while (pos < format.size() && (format[pos] == 'E' || format[pos] == 'O')) ++pos;
     if (pos >= format.size()) break;
     const char conversion = format[pos++];
+    if (conversion == '\0') continue;  // 0 marks literal tokens
     if (ExpandComposite(conversion, locale, depth)) continue;
     if (conversion == '%') {
       AddLiteral('%');
@@ -69,7 +68,7 @@ void StrftimeFormat::AddLiteral(char c) {
 }
 
 bool StrftimeFormat::IsDateConversion(char conversion) {
-  return std::strchr("aAbBdemyYCgGjuUVwW", conversion);
+  return conversion != 0 && std::string_view("aAbBdemyYCgGjuUVwW").find(conversion) != std::string_view::npos;
 }
 
 bool StrftimeFormat::HasDateFields() const {

@@ -26,7 +26,8 @@ class StrftimeFormat {
   std::string ToDateTimeFormat(char dateSeparator, char timeSeparator) const;
   // The first ASCII punctuation character in the literal text between two conversions, or fallback.
   char FirstSeparator(char fallback) const;
-  // Only the date conversions (%x of the locale's date-and-time format), or only hours and minutes.
+  // The format with only its date conversions (the long date is taken from the locale's date-and-time
+  // format this way), or without its seconds (the short time from the long one).
   StrftimeFormat DateFieldsOnly() const;
   StrftimeFormat WithoutSeconds() const;
   bool HasDateFields() const;

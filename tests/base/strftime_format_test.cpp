@@ -46,6 +46,7 @@ TEST(StrftimeFormatTest, SelfReferringLocaleFormatsStop) {
   looping.date = "%x%x";
   looping.dateTime = "%c %x";
   EXPECT_EQ(StrftimeFormat("%x", looping).ToDateTimeFormat('/', ':'), "");
+  EXPECT_EQ(StrftimeFormat(std::string_view("%\0d", 3), looping).ToDateTimeFormat('/', ':'), "\"d\"");
   EXPECT_EQ(StrftimeFormat("%c", looping).ToDateTimeFormat('/', ':'), "   ");
 }
 
