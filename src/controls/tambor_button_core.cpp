@@ -67,7 +67,6 @@ void TamborButtonCore::SetSize(int width, int height) {
   width_ = width < 0 ? 0 : width;
   height_ = height < 0 ? 0 : height;
   RecomputeCellWidth();
-  Changed();
 }
 
 void TamborButtonCore::RecomputeCellWidth() { cell_width_ = glyph_.Width() / num_glyphs_; }

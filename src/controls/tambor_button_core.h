@@ -77,7 +77,7 @@ class TamborButtonCore {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
-  void SetSize(int width, int height);  // the host's resize; also recomputes CellWidth
+  void SetSize(int width, int height);  // the host's resize, which repaints by itself; recomputes CellWidth
 
   bool Hovered() const { return hovered_; }
   bool Pressed() const { return pressed_; }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace orvimo {
 namespace {
 
@@ -198,6 +200,20 @@ TEST(Bitmap32Test, DitherIsRandomButBoundedWithTheClockGenerator) {
     EXPECT_LE(n, 100 + y + 1);
   }
   b.DitherGradient({-5, -5, 30, 30}, 0xFF000000, 0xFFFFFFFF, 90);  // outside parts are skipped
+}
+
+TEST(Bitmap32Test, DitherWithAFixedSeedRepeatsItself) {
+  SetDitherSeed(1234);
+  TBitmap32 first(30, 30), second(30, 30);
+  first.DitherGradient(first.BoundsRect(), Color32(0, 0, 0), Color32(10, 10, 10), 90);
+  second.DitherGradient(second.BoundsRect(), Color32(0, 0, 0), Color32(10, 10, 10), 90);
+  SetDitherSource({});
+  int raised = 0;
+  for (int i = 0; i < 900; ++i) {
+    EXPECT_EQ(first.Bits()[i], second.Bits()[i]);
+    raised += RedOf(first.Bits()[i]) != int(std::nearbyint(10.0 / 30 * (i / 30)));
+  }
+  EXPECT_GT(raised, 0);  // the draws really are random within a gradient
 }
 
 TEST(Bitmap32Test, DitherBlendsTranslucentRampsAlphaIncluded) {

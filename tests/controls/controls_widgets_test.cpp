@@ -165,6 +165,35 @@ TEST_F(WidgetTest, DragOutAndReleaseOutsideNeitherClicksNorToggles) {
   EXPECT_FALSE(button_->Core().Pressed());
 }
 
+class PaintCounter : public QObject {
+ public:
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    paints += event->type() == QEvent::Paint;
+    return false;
+  }
+};
+
+TEST_F(WidgetTest, EveryCoreChangeRepaintsTheWidget) {
+  parent_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent_));
+  PaintCounter counter;
+  button_->installEventFilter(&counter);
+  const std::function<void()> changes[] = {
+      [&] { button_->Core().SetColorHover(40); },
+      [&] { button_->Core().MouseEnter(); },
+      [&] { button_->SetImageIndex_Normal(1); },
+      [&] { button_->setEnabled(false); },
+  };
+  for (const auto& change : changes) {
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    change();
+    QCoreApplication::processEvents();
+    EXPECT_GE(counter.paints, 1);
+  }
+}
+
 TEST_F(WidgetTest, ImageIndexNormalIsTheRecordingSwitch) {
   button_->SetImageIndex_Normal(1);
   EXPECT_EQ(button_->ImageIndex_Normal(), 1);

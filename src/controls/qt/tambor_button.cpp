@@ -43,6 +43,8 @@ void TTamborButton::PaintBackdrop() {
 }
 
 const TBitmap32& TTamborButton::RenderBuffer() {
+  // A hidden widget hears of its size only when shown; paint at the size it has now.
+  if (core_.Width() != width() || core_.Height() != height()) core_.SetSize(width(), height());
   if (buffer_.Width() != width() || buffer_.Height() != height()) buffer_.SetSize(width(), height());
   PaintBackdrop();
   QtCaptionPainter captions(font());
