@@ -1,7 +1,7 @@
 #include "capture/peak_meter.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <limits>
 
 namespace orvimo::capture {
 
@@ -12,33 +12,68 @@ struct Peaks {
   uint32_t right = 0;
 };
 
-// 8-bit samples are centred on 128; 256 steps of 8 bits span what 65536 steps of 16 bits do.
-uint32_t Magnitude8(uint8_t sample) { return static_cast<uint32_t>(std::abs(int{sample} - 128)) << 8; }
+// The scans keep the smallest and largest sample of each side, which compilers turn into vector code,
+// and only then work out the magnitude.
+template <typename Sample>
+struct Range {
+  Sample low = std::numeric_limits<Sample>::max();
+  Sample high = std::numeric_limits<Sample>::min();
 
-uint32_t Magnitude16(const uint8_t* bytes) {
-  const auto sample = static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
-  return static_cast<uint32_t>(std::abs(int{sample}));
+  void Add(Sample sample) {
+    low = std::min(low, sample);
+    high = std::max(high, sample);
+  }
+};
+
+// 8-bit samples are centred on 128; 256 steps of 8 bits span what 65536 steps of 16 bits do.
+uint32_t Magnitude8(const Range<uint8_t>& range) {
+  if (range.low > range.high) {
+    return 0;
+  }
+  return static_cast<uint32_t>(std::max(int{range.high} - 128, 128 - int{range.low})) << 8;
+}
+
+uint32_t Magnitude16(const Range<int16_t>& range) {
+  if (range.low > range.high) {
+    return 0;
+  }
+  return static_cast<uint32_t>(std::max(int{range.high}, -int{range.low}));
+}
+
+int16_t Sample16(const uint8_t* bytes) {
+  return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
 }
 
 Peaks Scan8(const uint8_t* buffer, uint32_t frames, uint32_t channels) {
-  Peaks peaks;
-  for (uint32_t frame = 0; frame < frames; ++frame) {
-    const uint8_t* at = buffer + frame * channels;
-    peaks.left = std::max(peaks.left, Magnitude8(at[0]));
-    peaks.right = std::max(peaks.right, Magnitude8(at[channels - 1]));
+  Range<uint8_t> left;
+  Range<uint8_t> right;
+  if (channels == 1) {
+    for (uint32_t frame = 0; frame < frames; ++frame) {
+      left.Add(buffer[frame]);
+    }
+    return Peaks{Magnitude8(left), Magnitude8(left)};
   }
-  return peaks;
+  for (uint32_t frame = 0; frame < frames; ++frame) {
+    left.Add(buffer[2 * frame]);
+    right.Add(buffer[2 * frame + 1]);
+  }
+  return Peaks{Magnitude8(left), Magnitude8(right)};
 }
 
 Peaks Scan16(const uint8_t* buffer, uint32_t frames, uint32_t channels) {
-  Peaks peaks;
-  const uint32_t frame_size = 2 * channels;
-  for (uint32_t frame = 0; frame < frames; ++frame) {
-    const uint8_t* at = buffer + frame * frame_size;
-    peaks.left = std::max(peaks.left, Magnitude16(at));
-    peaks.right = std::max(peaks.right, Magnitude16(at + frame_size - 2));
+  Range<int16_t> left;
+  Range<int16_t> right;
+  if (channels == 1) {
+    for (uint32_t frame = 0; frame < frames; ++frame) {
+      left.Add(Sample16(buffer + 2 * frame));
+    }
+    return Peaks{Magnitude16(left), Magnitude16(left)};
   }
-  return peaks;
+  for (uint32_t frame = 0; frame < frames; ++frame) {
+    left.Add(Sample16(buffer + 4 * frame));
+    right.Add(Sample16(buffer + 4 * frame + 2));
+  }
+  return Peaks{Magnitude16(left), Magnitude16(right)};
 }
 
 }  // namespace
