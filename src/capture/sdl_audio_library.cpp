@@ -15,15 +15,35 @@ constexpr int kOutput = 0;
 // What a backend that names no capture device calls its default one.
 constexpr const char* kDefaultCaptureName = "Default recording device";
 
+}  // namespace
+
+struct SdlChannel {
+  SdlChannel(uint32_t handle, int device_index, const CaptureFormat& format, CaptureCallback callback,
+             void* user)
+      : device_index(device_index), channel(handle, format, callback, user) {}
+
+  // Set before the capture is unpaused and only read after, so the audio thread needs no lock.
+  SDL_AudioDeviceID device_id = 0;
+  const int device_index;
+  RecordChannel channel;
+};
+
+namespace {
+
+// On SDL's audio thread. A lost device is marked stopped, and SDL then fills the buffers with silence
+// of its own: those never reach the program.
 void SDLCALL OnCapturedBuffer(void* userdata, Uint8* stream, int length) {
-  if (length > 0) {
-    static_cast<RecordChannel*>(userdata)->HandOver(stream, static_cast<uint32_t>(length));
+  auto* open = static_cast<SdlChannel*>(userdata);
+  if (length > 0 && SDL_GetAudioDeviceStatus(open->device_id) != SDL_AUDIO_STOPPED) {
+    open->channel.HandOver(stream, static_cast<uint32_t>(length));
   }
 }
 
 bool IsUsableRate(uint32_t frequency) { return frequency > 0 && frequency <= INT_MAX; }
 
 }  // namespace
+
+SdlAudioLibrary::SdlAudioLibrary() = default;
 
 SdlAudioLibrary::~SdlAudioLibrary() { Shutdown(); }
 
@@ -120,8 +140,8 @@ uint32_t SdlAudioLibrary::Fail(CaptureErrorCode code) {
 }
 
 bool SdlAudioLibrary::HasOpenChannelOn(int device_index) const {
-  for (const auto& [handle, channel] : channels_) {
-    if (channel.device_index == device_index) {
+  for (const auto& [handle, open] : channels_) {
+    if (open->device_index == device_index) {
       return true;
     }
   }
@@ -166,7 +186,7 @@ uint32_t SdlAudioLibrary::OpenCapture(const CaptureFormat& format, CaptureCallba
     }
   }
   const uint32_t handle = NextHandle();
-  auto state = std::make_unique<RecordChannel>(handle, format, proc, user);
+  auto open = std::make_unique<SdlChannel>(handle, device_index, format, proc, user);
 
   SDL_AudioSpec wanted;
   std::memset(&wanted, 0, sizeof wanted);
@@ -175,7 +195,7 @@ uint32_t SdlAudioLibrary::OpenCapture(const CaptureFormat& format, CaptureCallba
   wanted.channels = static_cast<Uint8>(format.channels);
   wanted.samples = BufferFrames(format.frequency);
   wanted.callback = OnCapturedBuffer;
-  wanted.userdata = state.get();
+  wanted.userdata = open.get();
   SDL_AudioSpec obtained;
   // No allowed changes: SDL converts from whatever the device runs, so buffers are always as asked.
   const SDL_AudioDeviceID device_id = SDL_OpenAudioDevice(device_name, kCapture, &wanted, &obtained, 0);
@@ -183,7 +203,8 @@ uint32_t SdlAudioLibrary::OpenCapture(const CaptureFormat& format, CaptureCallba
     const bool out_of_memory = std::strstr(SDL_GetError(), "Out of memory") != nullptr;
     return Fail(out_of_memory ? CaptureErrorCode::Memory : CaptureErrorCode::NotAvailable);
   }
-  channels_.emplace(handle, OpenChannel{device_id, device_index, std::move(state)});
+  open->device_id = device_id;
+  channels_.emplace(handle, std::move(open));
   SDL_PauseAudioDevice(device_id, 0);
   last_error_ = 0;
   return handle;
@@ -196,7 +217,7 @@ bool SdlAudioLibrary::ChannelStop(uint32_t handle) {
   }
   // Closing joins SDL's audio thread: no callback of this channel runs once it returns, and only then
   // is its state freed.
-  SDL_CloseAudioDevice(found->second.device_id);
+  SDL_CloseAudioDevice(found->second->device_id);
   channels_.erase(found);
   return true;
 }
@@ -205,21 +226,21 @@ int SdlAudioLibrary::ErrorGetCode() { return last_error_; }
 
 uint32_t SdlAudioLibrary::ChannelGetLevel(uint32_t handle) {
   const auto found = channels_.find(handle);
-  return found == channels_.end() ? 0 : found->second.state->TakeLevel();
+  return found == channels_.end() ? 0 : found->second->channel.TakeLevel();
 }
 
 bool SdlAudioLibrary::ChannelIsActive(uint32_t handle) {
   const auto found = channels_.find(handle);
-  if (found == channels_.end() || found->second.state->CallbackEnded()) {
+  if (found == channels_.end() || found->second->channel.CallbackEnded()) {
     return false;
   }
   // SDL marks a device that disconnected (unplugged, sound server gone) as stopped.
-  return SDL_GetAudioDeviceStatus(found->second.device_id) != SDL_AUDIO_STOPPED;
+  return SDL_GetAudioDeviceStatus(found->second->device_id) != SDL_AUDIO_STOPPED;
 }
 
 void SdlAudioLibrary::CloseAllChannels() {
-  for (auto& [handle, channel] : channels_) {
-    SDL_CloseAudioDevice(channel.device_id);
+  for (auto& [handle, open] : channels_) {
+    SDL_CloseAudioDevice(open->device_id);
   }
   channels_.clear();
 }

@@ -11,6 +11,9 @@
 
 namespace orvimo::capture {
 
+// One open SDL capture device and the channel it feeds; defined with the backend.
+struct SdlChannel;
+
 // Capture through SDL2's audio subsystem (PulseAudio, PipeWire or ALSA on Linux; WASAPI or DirectSound
 // on Windows). Nothing is ever played. SDL's audio state is global to the process, so only one instance
 // may be initialised at a time. Every method runs on the GUI thread; SDL calls back on its own audio
@@ -23,12 +26,15 @@ namespace orvimo::capture {
 // Handles are the library's own, counted up from 1 and never reused while the library lives, so a
 // stale handle can never stop a newer channel (SDL reuses its device ids).
 //
+// Once SDL reports the device lost, nothing more is handed over: SDL would go on calling back with
+// silence that was never captured.
+//
 // A channel is "already in progress" (error 14) when the selected device, identified by the index
 // given to RecordInit, has an open channel that ChannelStop has not closed yet, even one whose device
 // went away: the program stops its channel before it starts the next one.
 class SdlAudioLibrary : public AudioLibrary {
  public:
-  SdlAudioLibrary() = default;
+  SdlAudioLibrary();
   SdlAudioLibrary(const SdlAudioLibrary&) = delete;
   SdlAudioLibrary& operator=(const SdlAudioLibrary&) = delete;
   ~SdlAudioLibrary() override;
@@ -54,12 +60,6 @@ class SdlAudioLibrary : public AudioLibrary {
  private:
   static constexpr int kDefaultDevice = -1;
 
-  struct OpenChannel {
-    uint32_t device_id = 0;  // SDL_AudioDeviceID
-    int device_index = kDefaultDevice;
-    std::unique_ptr<RecordChannel> state;
-  };
-
   int CaptureDeviceCount() const;
   bool HasOpenChannelOn(int device_index) const;
   uint32_t Fail(CaptureErrorCode code);
@@ -70,7 +70,7 @@ class SdlAudioLibrary : public AudioLibrary {
 
   bool initialized_ = false;
   std::optional<int> selected_device_;
-  std::map<uint32_t, OpenChannel> channels_;
+  std::map<uint32_t, std::unique_ptr<SdlChannel>> channels_;
   uint32_t last_handle_ = 0;
   int last_error_ = 0;
 };
