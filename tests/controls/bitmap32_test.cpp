@@ -78,7 +78,7 @@ TEST(Bitmap32Test, FrameWritesTheOutlineOnly) {
   EXPECT_EQ(thin.Pixel(2, 2), kGrey);
 }
 
-TEST(Bitmap32Test, BevelBlendsTheDocumentedAlphas) {
+TEST(Bitmap32Test, BevelAlphasFollowTheContrast) {
   struct Case {
     int k;
     TColor32 top_left, bottom_right;

@@ -283,7 +283,7 @@ TEST_F(ButtonPaintTest, BitmapFontCaptionIsCentredOnTheFace) {
   b_.SetVellFont(nullptr);
 }
 
-TEST(TamborButtonCoreTest, StartsWithTheDocumentedProperties) {
+TEST(TamborButtonCoreTest, StartsWithTheDesignDefaults) {
   const TamborButtonCore b;
   EXPECT_EQ(b.BorderColor(), clBlack);
   EXPECT_EQ(b.ContrastGradient(), 15);
