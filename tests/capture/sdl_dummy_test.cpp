@@ -3,6 +3,8 @@
 // server.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -67,6 +69,18 @@ TEST_F(SdlDummyTest, RecordStartWithoutInitOrDeviceIsNotInitialized) {
   library.RecordFree();
   EXPECT_EQ(library.RecordStart(44100, 2, 0, Count, &probe), 0u) << "RecordFree forgets the device";
   EXPECT_EQ(library.ErrorGetCode(), 8);
+}
+
+// The program handles SIGINT and SIGTERM itself; SDL must not put its own handlers in their place.
+TEST_F(SdlDummyTest, InitLeavesTheSignalHandlersAlone) {
+  signal(SIGINT, SIG_DFL);
+  signal(SIGTERM, SIG_DFL);
+  ASSERT_TRUE(library.Init(-1, 44100, 0, nullptr, nullptr));
+  struct sigaction action {};
+  sigaction(SIGINT, nullptr, &action);
+  EXPECT_EQ(action.sa_handler, SIG_DFL);
+  sigaction(SIGTERM, nullptr, &action);
+  EXPECT_EQ(action.sa_handler, SIG_DFL);
 }
 
 TEST_F(SdlDummyTest, RejectsFormatsItCannotCapture) {
