@@ -7,7 +7,7 @@ faults_init damaged_settings "$1"
 config=$(dirname "$E2E_SETTINGS")
 
 good_settings() {
-  printf '%s\n' '[TfrmMain]' 'FormVersion=0' 'Flags=0' 'PixelsPerInch=96' 'NormPos=10,20,430,400' \
+  printf '%s\n' '[TfrmMain]' 'FormVersion=0' 'Flags=0' 'PixelsPerInch=96' 'NormPos="10,20,430,400"' \
     'cbStop_Checked=False' 'cOutFormatB_ItemIndex=0' 'cOutFormatC_ItemIndex=0' 'cOutHz_Value=22050' \
     'cOutType_ItemIndex=0' 'cStopAt_ItemIndex=1' 'cWhenFinished_ItemIndex=0' 'dtStart_Date=46362.5' \
     'dtStop_Date=46362.6' 'dtTStart_Time=46362.5' 'dtTStop_Time=46362.6' 'rbStopAt_Checked=True' \
@@ -20,12 +20,19 @@ run_with_settings() {
   shift
   e2e_log "--- settings file: $variant"
   e2e_start "$@"
-  e2e_find_window 15
-  sleep 1.5
-  local dialogs
+  if E2E_WINDOW=$(faults_main_window "$E2E_APP_PID" 10); then
+    sleep 1.5
+  else
+    e2e_fail "$variant: the main window did not show within 10 s"
+  fi
+  local dialogs window
   dialogs=$(faults_visible_dialogs "$E2E_APP_PID")
   e2e_expect "$variant: no dialog at start-up" test -z "$dialogs"
-  for window in $dialogs; do e2e_log "$variant: unexpected window '$(xdotool getwindowname "$window")'"; done
+  for window in $dialogs; do
+    e2e_log "$variant: unexpected window '$(xdotool getwindowname "$window" 2>/dev/null)'"
+    e2e_screenshot "$window" "$ORVIMO_ARTIFACTS/fault-settings-${variant// /-}-dialog.png" || true
+    faults_dismiss "$window"
+  done
   e2e_expect "$variant: orvimo2 runs" e2e_app_running
   e2e_stop TERM
   e2e_expect "$variant: orvimo2 ended cleanly (status $E2E_APP_STATUS)" test "$E2E_APP_STATUS" = 0
@@ -43,8 +50,8 @@ run_with_settings corrupt
 /usr/bin/python3 -c 'import random, sys; r = random.Random(8); sys.stdout.buffer.write(bytes(r.getrandbits(8) for _ in range(8192)))' >"$E2E_SETTINGS"
 run_with_settings binary
 
-printf '%s\n' '[TfrmMain]' 'FormVersion=x' 'Flags=-' 'PixelsPerInch=ninety-six' 'NormPos=a,b,c,d' \
-  'MinMaxPos=99999999999,1,2' 'cbStop_Checked=yes' 'cOutFormatB_ItemIndex=abc' 'cOutFormatC_ItemIndex=7' \
+printf '%s\n' '[TfrmMain]' 'FormVersion=x' 'Flags=-' 'PixelsPerInch=ninety-six' 'NormPos="a,b,c,d"' \
+  'MinMaxPos="99999999999,1,2"' 'cbStop_Checked=yes' 'cOutFormatB_ItemIndex=abc' 'cOutFormatC_ItemIndex=7' \
   'cOutHz_Value=banana' 'cStopAt_ItemIndex=-5' 'cWhenFinished_ItemIndex=2147483648' 'dtStart_Date=nan' \
   'dtStop_Date=1e308' 'dtTStart_Time=-1e308' 'dtTStop_Time=inf' 'rbStopAt_Checked=1' \
   'seStopAt_Value=1e309' >"$E2E_SETTINGS"
@@ -53,6 +60,14 @@ run_with_settings "wrong kinds"
 e2e_expect "wrong kinds: an integer that does not convert selects 0" grep -qx 'cOutFormatB_ItemIndex=0' "$E2E_SETTINGS"
 e2e_expect "wrong kinds: the sample rate kept 44100" grep -qx 'cOutHz_Value=44100' "$E2E_SETTINGS"
 e2e_expect "wrong kinds: \"yes\" left Stop: unchecked" grep -qx 'cbStop_Checked=False' "$E2E_SETTINGS"
+
+# Edited by hand: the rectangle written without the quotes the program itself writes. Any INI reader
+# takes the commas as a list; the program must still read it as the text it is.
+printf '%s\n' '[TfrmMain]' 'NormPos=10,20,430,400' 'MinMaxPos=-1,-1,-1,-1' 'cOutHz_Value=22050' >"$E2E_SETTINGS"
+run_with_settings "hand-edited"
+# Restored, so saved again at the close (a failed restore saves nothing): the save writes FormVersion.
+e2e_expect "hand-edited: restored and saved back" grep -qx 'FormVersion=0' "$E2E_SETTINGS"
+e2e_expect "hand-edited: the sample rate was restored" grep -qx 'cOutHz_Value=22050' "$E2E_SETTINGS"
 
 # Read-only: a mount that not even root can write to. The store's values are used; the close must still
 # end the program and complete the recording although nothing can be saved.

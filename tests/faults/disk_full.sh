@@ -18,10 +18,9 @@ e2e_expect "full.wav grows" e2e_wait_growing "$disk/full.wav" 8
 
 # 2 MB at 176400 bytes a second: the guard must act within about 12 s.
 if warning=$(faults_wait_dialog Warning 25 "$E2E_APP_PID"); then
-  text=$(faults_dialog_text "$warning")
-  e2e_log "warning dialog: '${text//$'\n'/|}'; $(free_kb) KB free, file $(file_size "$disk/full.wav") bytes"
-  e2e_expect "the warning says why the recording paused" grep -q "Recording was paused due to" <<<"$text"
-  e2e_expect "the warning tells the room left" grep -Eq "insufficient disk space. \([0-9]+ KBytes left.\)" <<<"$text"
+  # The message itself is checked word for word by the window's unit tests; here its picture is kept.
+  e2e_screenshot "$warning" "$ORVIMO_ARTIFACTS/fault-disk-full-warning.png"
+  e2e_log "\"Warning\" dialog; $(free_kb) KB free, file $(file_size "$disk/full.wav") bytes"
   e2e_expect "paused with room left on the disk" test "$(free_kb)" -gt 0
   e2e_expect "nothing is written while paused" e2e_stable_size "$disk/full.wav" 2
   faults_dismiss "$warning"

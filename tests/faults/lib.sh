@@ -10,7 +10,8 @@ FAULTS_CLEANUPS=()
 
 faults_cleanup() {
   local status=$?
-  # The programs first: a mount they still write to cannot go.
+  set +e
+  # The programs first: a mount they still write to cannot go. e2e_cleanup reads the exit status.
   (exit $status)
   e2e_cleanup
   local step
@@ -24,6 +25,8 @@ faults_cleanup() {
 faults_init() {
   e2e_init "$@"
   trap faults_cleanup EXIT
+  # A key left down by an earlier test would repeat into every dialog and close it at once.
+  xdotool keyup Return Escape space ctrl shift alt 2>/dev/null || true
 }
 
 # faults_on_exit <command>: runs the command when the test ends, last registered first.
@@ -34,7 +37,7 @@ faults_main_window() {
   local pid=$1 timeout=${2:-15} deadline ids
   deadline=$((SECONDS + timeout))
   while ((SECONDS < deadline)); do
-    ids=$(xdotool search --onlyvisible --pid "$pid" --name "^${E2E_WINDOW_NAME}\$" 2>/dev/null || true)
+    ids=$(xdotool search --all --onlyvisible --pid "$pid" --name "^${E2E_WINDOW_NAME}\$" 2>/dev/null || true)
     if [[ -n "$ids" ]]; then
       head -n 1 <<<"$ids"
       return 0
@@ -50,7 +53,7 @@ faults_main_window() {
 faults_wait_dialog() {
   local title=$1 timeout=$2 pid=${3:-} deadline ids
   local by_pid=()
-  [[ -n "$pid" ]] && by_pid=(--pid "$pid")
+  [[ -n "$pid" ]] && by_pid=(--all --pid "$pid")
   deadline=$((SECONDS + timeout))
   while ((SECONDS < deadline)); do
     ids=$(xdotool search --onlyvisible "${by_pid[@]}" --name "^${title}\$" 2>/dev/null || true)
@@ -67,23 +70,17 @@ faults_wait_dialog() {
 faults_visible_dialogs() {
   local pid=$1 main
   main=$(faults_main_window "$pid" 1 || echo none)
-  xdotool search --onlyvisible --pid "$pid" --name '.' 2>/dev/null | grep -vx "$main" || true
+  xdotool search --all --onlyvisible --pid "$pid" --name '.' 2>/dev/null | grep -vx "$main" || true
 }
 
-# faults_dialog_text <window>: the message of a message box, copied with Ctrl+C as a person would.
-faults_dialog_text() {
-  local window=$1
-  printf '' | xclip -selection clipboard 2>/dev/null || true
-  xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window" 2>/dev/null || true
-  xdotool key --window "$window" --clearmodifiers ctrl+c
-  sleep 0.3
-  timeout 5 xclip -o -selection clipboard 2>/dev/null || true
-}
-
-# faults_dismiss <window>: presses the dialog's default button (OK).
+# faults_dismiss <window>: clicks the dialog's OK button (bottom right). A mouse click, not a key:
+# a key pressed into a window that closes on the press would be left down and repeat on the server.
 faults_dismiss() {
-  xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null || true
-  xdotool key --window "$1" Return
+  local WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null | grep -E '^(WIDTH|HEIGHT)=')" || return 0
+  xdotool mousemove --window "$1" $((WIDTH - 50)) $((HEIGHT - 12)) sleep 0.1 mousedown 1 sleep 0.1 mouseup 1 \
+    2>/dev/null || true
+  xdotool mousemove 1000 750
   sleep 0.3
 }
 

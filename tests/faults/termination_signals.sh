@@ -11,7 +11,7 @@ for signal in TERM INT HUP; do
   e2e_start "$file"
   e2e_find_window
   e2e_expect "sig_$signal.wav grows" e2e_wait_growing "$file" 8
-  sleep 1
+  sleep 2
   e2e_stop "$signal"
   e2e_expect "SIG$signal: orvimo2 ended cleanly (status $E2E_APP_STATUS)" test "$E2E_APP_STATUS" = 0
   e2e_expect "SIG$signal: the header's sizes match the file's length" faults_header_matches "$file"
