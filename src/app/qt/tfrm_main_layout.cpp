@@ -249,7 +249,7 @@ void TfrmMain::CreateGroupBox3() {
   cStopAt->setObjectName(QStringLiteral("cStopAt"));
 
   Label3 = new QLabel(QStringLiteral("When finished:"), GroupBox3);
-  Label3->setGeometry(9, 94, 72, 13);
+  Label3->setGeometry(9, 94, 82, 13);  // wide enough for the text in the fonts found here
   cWhenFinished = MakeList(GroupBox3, {92, 90, 186, 21},
                            {QStringLiteral("Do nothing"), QStringLiteral("Display alert"),
                             QStringLiteral("Start new recording"), QStringLiteral("Shutdown computer")},

@@ -1,0 +1,83 @@
+// The window's pure helpers: the rebuilt command line, the next name of a chain, where free space is
+// asked, the disk-full text, the data rate and the date/time split.
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+#include "app/date_time_parts.h"
+#include "app/free_space.h"
+#include "app/status_texts.h"
+#include "app/when_finished.h"
+#include "cmdline/cl_parser.h"
+
+namespace orvimo {
+namespace {
+
+TEST(JoinCommandLine, QuotesWhatTheSplitterWouldOtherwiseCut) {
+  EXPECT_EQ(JoinCommandLine({"/usr/bin/orvimo2"}), "\"/usr/bin/orvimo2\"");
+  EXPECT_EQ(JoinCommandLine({"orvimo2", "-b", "8", "/tmp/x.wav"}), "orvimo2 -b 8 \"/tmp/x.wav\"");
+  EXPECT_EQ(JoinCommandLine({"orvimo2", "-m", "30 minutes", ""}), "orvimo2 -m \"30 minutes\" \"\"");
+}
+
+TEST(JoinCommandLine, AbsolutePathsSurviveTheSplitter) {
+  const std::vector<std::vector<std::string>> cases{
+      {"/opt/orvimo2", "/tmp/rec/take_[i].wav"},
+      {"/opt/orvimo2", "-b", "8", "-c", "1", "/tmp/my dir/small.wav"},
+      {"/opt/orvimo2", "-m", "30 minutes", "-norec", "/tmp/a-b/take.wav"},
+  };
+  for (const auto& arguments : cases) {
+    std::vector<std::string> list;
+    ASSERT_TRUE(SplitCommandLine(JoinCommandLine(arguments), list));
+    EXPECT_EQ(list.back(), arguments.back());
+  }
+  std::vector<std::string> list;
+  SplitCommandLine(JoinCommandLine({"/opt/orvimo2", "-m", "30 minutes", "/tmp/t.wav"}), list);
+  EXPECT_EQ(list, (std::vector<std::string>{"m=30 minutes", "/tmp/t.wav"}));
+}
+
+TEST(WithCounterBeforeExtension, PutsTheCounterBeforeTheExtensionOfTheNamePart) {
+  const std::vector<std::pair<std::string, std::string>> cases{
+      {"D:\\rec\\take.wav", "D:\\rec\\take([i]).wav"}, {"D:\\rec\\take", "D:\\rec\\take([i])"},
+      {"D:\\my.dir\\take", "D:\\my.dir\\take([i])"},   {"/home/me/my.dir/take", "/home/me/my.dir/take([i])"},
+      {"C:take.x.wav", "C:take.x([i]).wav"},           {"Take_[i].wav", "Take_[i].wav"},
+      {"D:\\[i]\\take.wav", "D:\\[i]\\take.wav"},      {"take.[i]", "take([i]).[i]"},
+      {"take_[I].wav", "take_[I]([i]).wav"},           {"", "([i])"},
+  };
+  for (const auto& [before, after] : cases) EXPECT_EQ(WithCounterBeforeExtension(before), after) << before;
+}
+
+TEST(FreeSpaceQueryPath, DriveLetterOrTheFolderWrittenTo) {
+  EXPECT_EQ(DiskDriveOf("C:\\rec.wav"), 3);
+  EXPECT_EQ(DiskDriveOf("c:\\rec.wav"), static_cast<uint8_t>('c' - 64));
+  EXPECT_EQ(DiskDriveOf("rec.wav"), 0);
+  EXPECT_EQ(DiskDriveOf("\\\\server\\share\\rec.wav"), 0);
+  EXPECT_EQ(DiskDriveOf("C"), 0);
+  EXPECT_EQ(FreeSpaceQueryPath("C:\\rec.wav", 3), "C:\\");
+  EXPECT_EQ(FreeSpaceQueryPath("rec.wav", 0), "");
+  EXPECT_EQ(FreeSpaceQueryPath("/data/rec/[yyyy]/take.wav", 0), "/data/rec/[yyyy]");
+  EXPECT_EQ(FreeSpaceQueryPath("\"/data/my rec/take.wav\"", 0), "/data/my rec");
+  EXPECT_EQ(FreeSpaceQueryPath("/take.wav", 0), "/");
+  EXPECT_EQ(FreeSpaceQueryPath("sub/take.wav", 0), "sub");
+}
+
+TEST(StatusTexts, DiskFullWarningCountsWholeKilobytes) {
+  EXPECT_EQ(DiskFullWarning(102399),
+            "Recording was paused due to\n\rinsufficient disk space. (99 KBytes left.)");
+  EXPECT_EQ(DiskFullWarning(0), "Recording was paused due to\n\rinsufficient disk space. (0 KBytes left.)");
+}
+
+TEST(StatusTexts, BytesPerSecondIsFormedIn32Bits) {
+  EXPECT_EQ(BytesPerSecondOf(1, 44100, 1), 176400);
+  EXPECT_EQ(BytesPerSecondOf(0, 8000, 0), 8000);
+  EXPECT_EQ(BytesPerSecondOf(1, -5, 1), -20);
+  EXPECT_EQ(BytesPerSecondOf(1, 1 << 30, 1), 0);  // wraps like the 32-bit product
+  EXPECT_EQ(BytesPerSecondOf(-1, 44100, 1), 0);   // no selection: no rate
+}
+
+TEST(DateTimeParts, TimeOfDayMovesWithoutCarryingADay) {
+  EXPECT_DOUBLE_EQ(WithTimeOf(46362.25, 46300.75), 46362.75);
+  EXPECT_DOUBLE_EQ(WithTimeOf(46362.99, 46363.0), 46362.0);
+  EXPECT_DOUBLE_EQ(WithTimeOf(-1.25, 0.5), -1.5);  // before the zero point the time counts forwards too
+}
+
+}  // namespace
+}  // namespace orvimo

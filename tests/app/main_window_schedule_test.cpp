@@ -1,0 +1,322 @@
+// The scheduled start, the stop conditions and the actions after a scheduled stop, driven by the fake
+// clock and by calling the status tick directly.
+#include <filesystem>
+
+#include "app/when_finished.h"
+#include "main_window_fixture.h"
+
+namespace orvimo::testing {
+namespace {
+
+constexpr double kSecond = 1.0 / 86400;
+constexpr double kMinute = 1.0 / 1440;
+
+class ScheduleTest : public MainWindowTest {
+ protected:
+  void ArmStart(TDateTime moment) {
+    window->dtStart->SetValue(moment);
+    window->dtTStart->SetValue(moment);
+    window->SetChecked(window->cbStart, true);
+  }
+  void ArmStopAt(TDateTime moment) {
+    window->dtStop->SetValue(moment);
+    window->dtTStop->SetValue(moment);
+    window->SetChecked(window->rbStopTime, true);
+    window->SetChecked(window->cbStop, true);
+  }
+  // unit: 0 megabytes, 1 minutes, 2 hours
+  void ArmStopAfter(int number, int unit) {
+    window->cStopAt->setCurrentIndex(unit);
+    window->SetChecked(window->rbStopAt, true);
+    window->SetChecked(window->cbStop, true);
+    window->SetSpinValue(window->seStopAt, number);
+  }
+  void SetAction(WhenFinishedAction action) {
+    window->cWhenFinished->setCurrentIndex(static_cast<int>(action));
+  }
+  void Deliver(size_t bytes) { audio.Deliver(std::vector<uint8_t>(bytes, 0)); }
+};
+
+TEST_F(ScheduleTest, StartMomentIsReachedWhenNowIsNotEarlier) {
+  CreateWithOutput();
+  ArmStart(clock.now + kSecond);
+  Tick();
+  EXPECT_FALSE(State().Recording);
+  clock.AdvanceSeconds(1);  // equal moments start
+  Tick();
+  EXPECT_TRUE(State().Recording);
+  EXPECT_FALSE(window->cbStart->isChecked());
+}
+
+TEST_F(ScheduleTest, StartMomentInThePastStartsAtTheNextTick) {
+  CreateWithOutput();
+  ArmStart(clock.now - 3 * kMinute);
+  EXPECT_FALSE(State().Recording);
+  Tick();
+  EXPECT_TRUE(State().Recording);
+}
+
+TEST_F(ScheduleTest, StartDateComesFromTheDatePickerAndTimeFromTheTimePicker) {
+  CreateWithOutput();
+  window->dtStart->SetValue(clock.now + 1);             // tomorrow ...
+  window->dtTStart->SetValue(clock.now - 1 - kMinute);  // ... at a minute ago
+  window->SetChecked(window->cbStart, true);
+  EXPECT_NEAR(window->dtStart->Value(), clock.now + 1 - kMinute, 1e-9);
+  Tick();
+  EXPECT_FALSE(State().Recording);
+}
+
+TEST_F(ScheduleTest, StopMomentMustBePassedStrictly) {
+  CreateWithOutput();
+  ArmStopAt(clock.now + kSecond);
+  window->bRecClick();
+  clock.AdvanceSeconds(1);
+  Tick();
+  EXPECT_TRUE(State().Recording);
+  clock.AdvanceSeconds(1);
+  Tick();
+  EXPECT_FALSE(State().Recording);
+  EXPECT_FALSE(window->cbStop->isChecked());
+  EXPECT_EQ(flasher.counts, std::vector<int>{3});  // "Do nothing" flashes three times
+}
+
+TEST_F(ScheduleTest, StopMomentAlreadyPastEndsTheRecordingAtTheFirstTick) {
+  CreateWithOutput();
+  ArmStopAt(clock.now - kMinute);  // earlier today: not moved to tomorrow
+  window->bRecClick();
+  ASSERT_TRUE(State().Recording);
+  Tick();
+  EXPECT_FALSE(State().Recording);
+  EXPECT_FALSE(window->cbStop->isChecked());
+}
+
+TEST_F(ScheduleTest, SizeLimitStopsAtTheFirstTickAtOrOverIt) {
+  CreateWithOutput();
+  ArmStopAfter(2, 0);
+  window->bRecClick();
+  EXPECT_EQ(State().MaxBytes, 2097152);
+  Deliver(2097151);
+  Tick();
+  EXPECT_TRUE(State().Recording);
+  Deliver(3);
+  Tick();
+  EXPECT_FALSE(State().Recording);
+  EXPECT_TRUE(window->cbStop->isChecked());  // a size limit repeats for the next recording
+  EXPECT_EQ(ReadFile(Path("take_1.wav")).size(), 44u + 2097154u);
+
+  window->SetSpinValue(window->seStopAt, 999);
+  EXPECT_EQ(State().MaxBytes, 1047527424);
+}
+
+TEST_F(ScheduleTest, MinutesAndHoursCountFromTheStartOfCapture) {
+  CreateWithOutput();
+  ArmStopAfter(90, 1);
+  clock.AdvanceSeconds(30);
+  window->bRecClick();
+  EXPECT_NEAR(State().StopTime, clock.now + 90 * kMinute, 1e-9);
+  EXPECT_EQ(State().MaxBytes, 0);
+  window->bRecClick();
+  ArmStopAfter(2, 2);
+  window->bRecClick();
+  EXPECT_NEAR(State().StopTime, clock.now + 2.0 / 24, 1e-9);
+}
+
+TEST_F(ScheduleTest, LimitsChangedDuringARecordingTakeEffectAtTheNextTick) {
+  CreateWithOutput();
+  ArmStopAfter(5, 1);
+  window->bRecClick();
+  clock.AdvanceSeconds(60);
+  window->SetSpinValue(window->seStopAt, 1);  // one minute from now
+  clock.AdvanceSeconds(59);
+  Tick();
+  EXPECT_TRUE(State().Recording);
+
+  window->cStopAt->setCurrentIndex(0);  // a size limit now decides alone
+  EXPECT_EQ(State().MaxBytes, 1048576);
+  window->cStopAt->setCurrentIndex(1);
+  clock.AdvanceSeconds(600);
+  Tick();
+  EXPECT_TRUE(State().Recording);
+  Deliver(1048576);
+  Tick();
+  EXPECT_FALSE(State().Recording);
+}
+
+TEST_F(ScheduleTest, UncheckedStopEndsNothing) {
+  CreateWithOutput();
+  ArmStopAt(clock.now - kMinute);
+  window->SetChecked(window->cbStop, false);
+  window->bRecClick();
+  Tick();
+  EXPECT_TRUE(State().Recording);
+  window->SetChecked(window->cbStop, true);  // checked again during the recording
+  Tick();
+  EXPECT_FALSE(State().Recording);
+}
+
+TEST_F(ScheduleTest, ScheduledStartWhoseCaptureFailsIsNotRetried) {
+  CreateWithOutput();
+  audio.RefuseRecordStart(37);
+  ArmStart(clock.now);
+  Tick();
+  Tick();
+  EXPECT_FALSE(window->cbStart->isChecked());
+  EXPECT_EQ(dialogs.errors, std::vector<std::string>{"Error: Recording device not available for use!"});
+}
+
+TEST_F(ScheduleTest, PauseAcrossTheStopMomentEndsAfterTheResume) {
+  CreateWithOutput();
+  ArmStopAt(clock.now + kMinute);
+  window->bRecClick();
+  window->bRecMouseDown(Qt::RightButton);
+  clock.AdvanceSeconds(120);
+  Tick();
+  EXPECT_TRUE(State().Recording);
+  window->bRecMouseDown(Qt::RightButton);
+  Tick();
+  EXPECT_FALSE(State().Recording);
+}
+
+TEST_F(ScheduleTest, ClockJumpsMoveTheMomentsWithThem) {
+  CreateWithOutput();
+  ArmStopAt(clock.now + 10 * kMinute);
+  window->bRecClick();
+  clock.now -= 1.0 / 24;  // the clock falls back an hour
+  clock.AdvanceSeconds(11 * 60);
+  Tick();
+  EXPECT_TRUE(State().Recording);
+  clock.now += 1.0 / 24;  // and springs forward past the moment
+  Tick();
+  EXPECT_FALSE(State().Recording);
+}
+
+TEST_F(ScheduleTest, StartNewRecordingChainsNumberedFiles) {
+  CreateWithOutput("take.wav");
+  SetAction(WhenFinishedAction::StartNewRecording);
+  ArmStopAfter(1, 0);
+  window->bRecClick();
+  for (int i = 0; i < 3; ++i) {
+    Deliver(1048576);
+    Tick();
+    ASSERT_TRUE(State().Recording);
+  }
+  EXPECT_EQ(window->eOutfile->text().toStdString(), Path("take([i]).wav"));
+  EXPECT_EQ(ReadFile(Path("take.wav")).size(), 44u + 1048576u);
+  EXPECT_EQ(ReadFile(Path("take(2).wav")).size(), 44u + 1048576u);
+  EXPECT_EQ(ReadFile(Path("take(3).wav")).size(), 44u + 1048576u);
+  EXPECT_TRUE(std::filesystem::exists(Path("take(4).wav")));
+  EXPECT_FALSE(std::filesystem::exists(Path("take(5).wav")));
+}
+
+TEST_F(ScheduleTest, StartNewRecordingAfterAStopMomentRunsUntilStopped) {
+  CreateWithOutput("take_[i].wav");
+  SetAction(WhenFinishedAction::StartNewRecording);
+  ArmStopAt(clock.now - kSecond);
+  window->bRecClick();
+  Tick();
+  EXPECT_TRUE(State().Recording);  // the second file
+  EXPECT_EQ(window->eOutfile->text().toStdString(), Path("take_[i].wav"));
+  EXPECT_FALSE(window->cbStop->isChecked());
+  clock.AdvanceSeconds(3600);
+  Tick();
+  EXPECT_TRUE(State().Recording);
+  EXPECT_TRUE(std::filesystem::exists(Path("take_2.wav")));
+}
+
+TEST_F(ScheduleTest, AlertDoesNotBlockTheTicks) {
+  CreateWithOutput();
+  SetAction(WhenFinishedAction::DisplayAlert);
+  ArmStopAt(clock.now - kSecond);
+  window->bRecClick();
+  Tick();
+  ASSERT_EQ(dialogs.alerts.size(), 1u);
+  EXPECT_EQ(dialogs.alerts[0].text, "Your recording has finished as scheduled.");
+  EXPECT_EQ(dialogs.alerts[0].title, "Orvimo");
+  EXPECT_TRUE(flasher.counts.empty());
+
+  // While the alert is open a scheduled start still begins.
+  ArmStart(clock.now);
+  Tick();
+  EXPECT_TRUE(State().Recording);
+  dialogs.alerts[0].onClosed();
+  EXPECT_EQ(flasher.counts, std::vector<int>{10});
+}
+
+TEST_F(ScheduleTest, ShutdownActionAsksToPowerOffWithForce) {
+  CreateWithOutput();
+  SetAction(WhenFinishedAction::ShutdownComputer);
+  ArmStopAfter(1, 0);
+  window->bRecClick();
+  Deliver(1048576);
+  Tick();
+  EXPECT_EQ(shutdown.requests, std::vector<uint32_t>{12});
+  EXPECT_FALSE(State().Recording);
+}
+
+TEST_F(ScheduleTest, StopsByButtonOrCloseRunNoAction) {
+  CreateWithOutput();
+  SetAction(WhenFinishedAction::ShutdownComputer);
+  window->bRecClick();
+  window->bRecClick();
+  window->bRecClick();
+  window->close();
+  EXPECT_TRUE(shutdown.requests.empty());
+  EXPECT_TRUE(flasher.counts.empty());
+}
+
+TEST_F(ScheduleTest, NoRecordingBeginsInsideAStop) {
+  CreateWithOutput();
+  ArmStart(clock.now + kMinute);
+  window->bRecClick();  // by hand, while the start stays armed
+  clock.AdvanceSeconds(120);
+  const size_t starts = RecordStarts();
+  window->bRecClick();  // its refresh finds the start due but must leave it to the next tick
+  EXPECT_FALSE(State().Recording);
+  EXPECT_EQ(RecordStarts(), starts + 1);  // the monitor channel only
+  EXPECT_TRUE(window->cbStart->isChecked());
+  Tick();
+  EXPECT_TRUE(State().Recording);
+  EXPECT_TRUE(std::filesystem::exists(Path("take_2.wav")));
+}
+
+TEST_F(ScheduleTest, NoRecordingBeginsInsideTheNextFileOfAChain) {
+  CreateWithOutput("take.wav");
+  SetAction(WhenFinishedAction::StartNewRecording);
+  ArmStart(clock.now + kMinute);
+  ArmStopAfter(1, 0);
+  window->bRecClick();
+  clock.AdvanceSeconds(120);
+  Deliver(1048576);
+  Tick();
+  EXPECT_TRUE(State().Recording);
+  EXPECT_TRUE(std::filesystem::exists(Path("take(2).wav")));
+  EXPECT_FALSE(std::filesystem::exists(Path("take(3).wav")));
+}
+
+TEST_F(ScheduleTest, NoRecordingBeginsWhileTheWindowCloses) {
+  CreateWithOutput();
+  ArmStart(clock.now + kMinute);
+  window->bRecClick();
+  clock.AdvanceSeconds(120);
+  window->close();
+  EXPECT_FALSE(State().Recording);
+  EXPECT_FALSE(std::filesystem::exists(Path("take_2.wav")));
+}
+
+TEST_F(ScheduleTest, NoRecordingBeginsWhileAFailedStartReportsItsError) {
+  CreateWithOutput();
+  audio.RefuseRecordStart(1);
+  ArmStart(clock.now + kMinute);
+  clock.AdvanceSeconds(120);
+  int startsDuringError = -1;
+  dialogs.duringError = [&] {
+    const size_t before = RecordStarts();
+    Tick();  // a tick that arrives while the error box is open
+    startsDuringError = static_cast<int>(RecordStarts() - before);
+  };
+  window->bRecClick();
+  EXPECT_EQ(startsDuringError, 0);
+}
+
+}  // namespace
+}  // namespace orvimo::testing
