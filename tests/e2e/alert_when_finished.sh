@@ -25,7 +25,9 @@ cp a.wav first.wav
 e2e_check_wav first.wav 2 44100 16 5.9 7.2 1000
 if [[ -n "$alert" ]]; then
   e2e_screenshot "$alert" "${ORVIMO_ARTIFACTS:?}/orvimo2-alert.png"
-  e2e_log "alert window $alert: $(xdotool getwindowname "$alert")"
+  # The title a window manager shows (_NET_WM_NAME, which xdotool prefers) must be the alert's own.
+  title=$(xdotool getwindowname "$alert")
+  e2e_expect "the alert's title bar reads 'Orvimo' ('$title')" test "$title" = Orvimo
 fi
 
 e2e_click_record

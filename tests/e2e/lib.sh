@@ -193,7 +193,7 @@ e2e_stop() {
 
 # e2e_probe <file>: reads the file with wav_probe.py into variables P_<key>.
 e2e_probe() {
-  local line
+  local key value
   while IFS='=' read -r key value; do
     [[ -n "$key" ]] && printf -v "P_$key" '%s' "$value"
   done < <("$E2E_PYTHON" "$E2E_LIB_DIR/wav_probe.py" info "$1")
@@ -241,6 +241,13 @@ e2e_check_wav() {
     e2e_expect "$file: sound over most of the file ($P_sounding_seconds of $soxi_seconds s)" \
       float_between "$P_sounding_seconds" "$(awk -v d="$soxi_seconds" 'BEGIN { print d * 0.8 }')" 1e9
   fi
+}
+
+# e2e_sleep_until <epoch seconds>: sleeps until that moment (not at all when it has passed).
+e2e_sleep_until() {
+  local left
+  left=$(($1 - $(date +%s)))
+  ((left <= 0)) || sleep "$left"
 }
 
 # e2e_screenshot <window id> <png>: the window's contents as the X server shows them.

@@ -21,7 +21,7 @@ readonly MIB=1048576 RATE=176400
 files=(take.wav 'take(2).wav' 'take(3).wav')
 for file in "${files[@]}"; do
   # The stop test runs once a second, so a piece holds its megabyte plus at most about a second.
-  e2e_check_wav "$file" 2 44100 16 "$(awk "BEGIN { print $MIB / $RATE }")" 7.5 ""
+  e2e_check_wav "$file" 2 44100 16 5.94 7.5 ""
   e2e_probe "$file"
   e2e_expect "$file holds at least $MIB data bytes ($P_data_size)" test "$P_data_size" -ge "$MIB"
 done
@@ -29,7 +29,12 @@ done
 # Audio lost between two pieces, from the sweep and, as a cross-check, from the files' times.
 previous_tail="" previous_mtime=""
 for file in "${files[@]}" 'take(4).wav'; do
-  eval "$("$E2E_PYTHON" "$E2E_LIB_DIR/wav_probe.py" sweep "$file" "$SWEEP_F0" "$SWEEP_RATE" | sed 's/^/S_/')"
+  S_head_sweep_time="" S_tail_sweep_time="" S_first_sound_seconds=""
+  eval "$("$E2E_PYTHON" "$E2E_LIB_DIR/wav_probe.py" sweep "$file" "$SWEEP_F0" "$SWEEP_RATE" | sed 's/^/S_/')" || true
+  if [[ -z "$S_head_sweep_time" ]]; then
+    e2e_fail "$file: no sweep found"
+    continue
+  fi
   mtime=$(stat -c %.Y "$file")
   seconds=$(awk -v n="$(file_size "$file")" -v r="$RATE" 'BEGIN { print (n - 44) / r }')
   e2e_log "$file: sweep time $S_head_sweep_time .. $S_tail_sweep_time s, first sound after $S_first_sound_seconds s, $seconds s of audio"

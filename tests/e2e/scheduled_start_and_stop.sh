@@ -18,11 +18,11 @@ e2e_log "start at $start_text, stop at $stop_text ($((start - now)) s from now)"
 e2e_play_tone 1000 $((stop - now + 15))
 e2e_start -s "$start_text" -e "$stop_text" -norec
 e2e_find_window
-sleep $((start - $(date +%s) - 2))
+e2e_sleep_until $((start - 2))
 e2e_expect "nothing records before the start moment" test ! -e Recording_1.wav
 e2e_expect "the recording starts on its own at $start_text" e2e_wait_growing Recording_1.wav 6
 e2e_log "waiting for the stop moment $stop_text"
-sleep $((stop - $(date +%s)))
+e2e_sleep_until "$stop"
 e2e_wait_until_stable() {
   local deadline=$((SECONDS + 6))
   while ((SECONDS < deadline)); do
