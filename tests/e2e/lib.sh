@@ -158,8 +158,16 @@ e2e_wait_size() {
   return 1
 }
 
-# e2e_wait_exists <file> <timeout seconds>
-e2e_wait_exists() { e2e_wait_size "$1" 1 "$2"; }
+# e2e_wait_for <timeout seconds> <command...>: polls until the command succeeds.
+e2e_wait_for() {
+  local deadline=$((SECONDS + $1))
+  shift
+  while ((SECONDS < deadline)); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
 
 # e2e_wait_growing <file> <timeout seconds>: the file exists and grows past its header.
 e2e_wait_growing() { e2e_wait_size "$1" 4096 "$2"; }
