@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,7 @@ class MemorySettings : public SettingsBackend {
  public:
   std::map<std::string, std::string> values;
   int opens = 0, writes = 0;
+  bool readOnly = false;
   void OpenProgramKey() override { ++opens; }
   std::optional<std::string> Read(const std::string& name) override {
     auto found = values.find(name);
@@ -86,6 +88,7 @@ class MemorySettings : public SettingsBackend {
   }
   void OpenForWrite() override { ++opens; }
   void Write(const std::string& name, const std::string& value) override {
+    if (readOnly) throw std::runtime_error("Failed to set data for '" + name + "'");
     ++writes;
     values[name] = value;
   }

@@ -186,6 +186,25 @@ TEST_F(MainWindowTest, DiskGuardPausesBelowTheReserveOnly) {
   EXPECT_EQ(dialogs.warnings.size(), 1u);
 }
 
+TEST_F(MainWindowTest, DiskIsWatchedBetweenStatusTicksWhileRecording) {
+  CreateWithOutput();
+  freeSpace.bytes = 102399;
+  window->WatchDiskSpace();  // idle: nothing to protect
+  EXPECT_TRUE(dialogs.warnings.empty());
+  freeSpace.bytes = 102400;
+  window->bRecClick();
+  window->WatchDiskSpace();
+  EXPECT_FALSE(State().Paused);
+  freeSpace.bytes = 50 * 1024;
+  window->WatchDiskSpace();
+  EXPECT_TRUE(State().Paused);
+  EXPECT_EQ(
+      dialogs.warnings,
+      std::vector<std::string>{"Recording was paused due to\n\rinsufficient disk space. (50 KBytes left.)"});
+  window->WatchDiskSpace();  // once paused it stays quiet
+  EXPECT_EQ(dialogs.warnings.size(), 1u);
+}
+
 TEST_F(MainWindowTest, LowDiskWhileIdleOnlyUpdatesTheLabels) {
   CreateWithOutput();
   freeSpace.bytes = 1000;

@@ -259,6 +259,30 @@ TEST_F(MainWindowTest, CloseCompletesTheRecordingAndReleasesTheLibrary) {
   EXPECT_TRUE(flasher.counts.empty());  // no when-finished action after a close
 }
 
+TEST_F(MainWindowTest, UnwritableSettingsAreReportedAfterTheCloseWasHandled) {
+  settings.readOnly = true;
+  Create(Quoted(Path("take.wav")));
+  window->show();
+  bool closedSignal = false;
+  QObject::connect(window.get(), &TfrmMain::closed, [&] { closedSignal = true; });
+  window->close();
+  EXPECT_EQ(dialogs.errors, std::vector<std::string>{"Failed to set data for 'FormVersion'"});
+  EXPECT_FALSE(State().Recording);
+  EXPECT_TRUE(closedSignal);
+}
+
+TEST_F(MainWindowTest, TerminationClosesWithoutWaitingForTheUser) {
+  settings.readOnly = true;
+  Create(Quoted(Path("take.wav")));
+  window->show();
+  audio.DeliverSilence(0.1);
+  window->CloseOnTermination();
+  EXPECT_TRUE(dialogs.errors.empty());
+  EXPECT_FALSE(window->isVisible());
+  const auto bytes = ReadFile(Path("take.wav"));
+  EXPECT_EQ(U32At(bytes, 40), bytes.size() - 44);
+}
+
 TEST_F(MainWindowTest, DestroyingTheWindowWithoutCloseStillCompletesTheFile) {
   Create(Quoted(Path("take.wav")));
   audio.DeliverSilence(0.1);

@@ -32,7 +32,7 @@ TEST(TerminationSignals, EachSignalClosesTheWindowFromTheEventLoop) {
   for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
     ClosingWidget window;
     window.show();
-    TerminationSignals termination(&window);
+    TerminationSignals termination([&window] { window.close(); });
     std::raise(signal);
     EXPECT_EQ(window.closes, 0) << "closed inside the signal handler";
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.closes == 1; }, 2000)) << signal;

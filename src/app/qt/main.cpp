@@ -17,7 +17,8 @@
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
-  QApplication::setApplicationDisplayName(QStringLiteral("Orvimo 2"));
+  // No application display name: Qt would add it to every window's caption ("Orvimo 2.0 — Orvimo 2"),
+  // and the captions are the program's own texts. Where a taskbar shows captions it shows these.
   orvimo::InstallQtSystemColorTable();
 
   // What Qt left of the arguments after taking its own, as one line for the command-line splitter.
@@ -43,7 +44,10 @@ int main(int argc, char** argv) {
                            .commandLine = orvimo::JoinCommandLine(arguments)});
   dialogs.SetOwner(&window);
   flasher.SetWindow(&window);
-  orvimo::TerminationSignals terminationSignals(&window);
+  orvimo::TerminationSignals terminationSignals([&window] { window.CloseOnTermination(); });
+  // The program ends with its window, also while an alert of its own is still open.
+  QObject::connect(&window, &orvimo::TfrmMain::closed, &application, &QApplication::quit,
+                   Qt::QueuedConnection);
   window.show();
   return application.exec();
 }

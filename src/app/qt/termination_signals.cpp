@@ -24,7 +24,7 @@ void WriteSignalByte(int) {
 
 }  // namespace
 
-TerminationSignals::TerminationSignals(QWidget* window) : window_(window) {
+TerminationSignals::TerminationSignals(std::function<void()> onSignal) : onSignal_(std::move(onSignal)) {
   if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
   for (int fd : signalPipe) ::fcntl(fd, F_SETFD, FD_CLOEXEC);
   for (int fd : signalPipe) ::fcntl(fd, F_SETFL, O_NONBLOCK);
@@ -51,10 +51,10 @@ void TerminationSignals::OnSignal() {
   char buffer[16];
   while (::read(signalPipe[1], buffer, sizeof buffer) > 0) {
   }
-  if (window_) window_->close();
+  if (onSignal_) onSignal_();
 }
 #else
-TerminationSignals::TerminationSignals(QWidget* window) : window_(window) {}
+TerminationSignals::TerminationSignals(std::function<void()> onSignal) : onSignal_(std::move(onSignal)) {}
 TerminationSignals::~TerminationSignals() = default;
 void TerminationSignals::OnSignal() {}
 #endif

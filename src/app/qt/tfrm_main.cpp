@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 #include "app/qt/date_time_picker.h"
 #include "app/qt/qt_window_placement.h"
@@ -208,12 +209,32 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   if (!closed_) {
     closed_ = true;
     // The recording is completed even when the settings cannot be written.
-    Guarded([this] {
+    RunClosingStep([this] {
       if (FormStorage->Active()) FormStorage->Save(false);
     });
-    Guarded([this] { FormClose(); });
+    RunClosingStep([this] { FormClose(); });
+    emit closed();
   }
   event->accept();
+}
+
+void TfrmMain::CloseOnTermination() {
+  terminating_ = true;
+  close();
+}
+
+void TfrmMain::RunClosingStep(const std::function<void()>& step) {
+  if (!terminating_) {
+    Guarded(step);
+    return;
+  }
+  try {
+    step();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+  } catch (...) {
+    std::fprintf(stderr, "Unknown error\n");
+  }
 }
 
 void TfrmMain::FormClose() {

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +62,12 @@ class TfrmMain : public QWidget {
   void TimerTimer(QObject* Sender);
   void vuTimerTimer();
   void bSaveClick();
+  // While recording the disk is also watched at the meter's pace: between two status ticks a second of
+  // audio can be more than the reserve, and the disk would fill up before the tick saw it.
+  void WatchDiskSpace();
+  // A close asked for by a termination signal: nothing may wait for the user, so errors met while
+  // closing go to the standard error instead of a message box.
+  void CloseOnTermination();
   // Scheduler.
   void dtTStartChange();
   void dtTStopChange();
@@ -112,6 +119,10 @@ class TfrmMain : public QWidget {
   void SetChecked(QAbstractButton* button, bool checked);
   void SetSpinValue(QSpinBox* spin, int value);
 
+ signals:
+  // The window has closed and its recording is complete: the program ends, whatever else is open.
+  void closed();
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -154,6 +165,7 @@ class TfrmMain : public QWidget {
   void SetMessageColor(uint32_t color);
 
   // Status tick, scheduler and actions (tfrm_main_schedule.cpp).
+  int64_t QueryFreeSpace();
   void RefreshFreeSpace(int64_t freeBytes);
   bool GuardDiskSpace(int64_t freeBytes);
   void RefreshRecorded();
@@ -167,6 +179,7 @@ class TfrmMain : public QWidget {
   void Guarded(Handler&& handler) {
     guard_.Run(std::forward<Handler>(handler));
   }
+  void RunClosingStep(const std::function<void()>& step);
 
   AppServices services_;
   ErrorGuard guard_;
@@ -176,6 +189,7 @@ class TfrmMain : public QWidget {
   int sequencesInProgress_ = 0;
   bool shownOnce_ = false;
   bool closed_ = false;
+  bool terminating_ = false;
 };
 
 }  // namespace orvimo

@@ -295,7 +295,10 @@ void TfrmMain::WireEvents() {
   connect(cStopAt, &QComboBox::currentIndexChanged, this, stopAtChange);
   connect(seStopAt, &QSpinBox::valueChanged, this, stopAtChange);
   connect(Timer, &QTimer::timeout, this, [this] { Guarded([this] { TimerTimer(Timer); }); });
-  connect(vuTimer, &QTimer::timeout, this, [this] { Guarded([this] { vuTimerTimer(); }); });
+  connect(vuTimer, &QTimer::timeout, this, [this] {
+    Guarded([this] { vuTimerTimer(); });
+    Guarded([this] { WatchDiskSpace(); });
+  });
 }
 
 // The settings kept between runs, in the order they are written.

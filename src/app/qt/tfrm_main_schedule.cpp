@@ -45,9 +45,7 @@ void TfrmMain::cOutFormatBChange() {
 void TfrmMain::TimerTimer(QObject* Sender) {
   if (state_.Paused) return;
   if (Sender == bRec || state_.Recording) {
-    const std::string outputTemplate = eOutfile->text().toLocal8Bit().toStdString();
-    const int64_t freeBytes =
-        services_.freeSpace.BytesFree(FreeSpaceQueryPath(outputTemplate, state_.DiskDrive));
+    const int64_t freeBytes = QueryFreeSpace();
     RefreshFreeSpace(freeBytes);
     if (GuardDiskSpace(freeBytes)) return;
     RefreshRecorded();
@@ -60,6 +58,16 @@ void TfrmMain::TimerTimer(QObject* Sender) {
   timerTag_ = 1 - timerTag_;
   SetMessageColor(state_.MessageColors[timerTag_]);
   StopTest();
+}
+
+int64_t TfrmMain::QueryFreeSpace() {
+  const std::string outputTemplate = eOutfile->text().toLocal8Bit().toStdString();
+  return services_.freeSpace.BytesFree(FreeSpaceQueryPath(outputTemplate, state_.DiskDrive));
+}
+
+void TfrmMain::WatchDiskSpace() {
+  if (!state_.Recording || state_.Paused) return;
+  GuardDiskSpace(QueryFreeSpace());
 }
 
 void TfrmMain::RefreshFreeSpace(int64_t freeBytes) {
