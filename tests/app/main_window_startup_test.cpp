@@ -1,4 +1,6 @@
 // Start-up from the command line, the device list, the first show and the close.
+#include <QCoreApplication>
+
 #include <filesystem>
 
 #include "main_window_fixture.h"
@@ -238,6 +240,29 @@ TEST_F(MainWindowTest, StoredSettingsAreRestoredAtTheFirstShowAndSavedOnClose) {
   EXPECT_EQ(settings.values["rbStopAt_Checked"], "True");
   EXPECT_EQ(settings.values["seStopAt_Value"], "12");
   EXPECT_EQ(settings.values["cOutFormatC_ItemIndex"], "0");
+}
+
+TEST_F(MainWindowTest, UnreadableSettingsAreReportedOnceTheWindowShows) {
+  struct UnreadableSettings : MemorySettings {
+    std::optional<std::string> Read(const std::string& name) override {
+      throw std::runtime_error("Invalid data type for '" + name + "'");
+    }
+  } unreadable;
+  window = std::make_unique<TfrmMain>(AppServices{.audio = audio,
+                                                  .clock = clock,
+                                                  .freeSpace = freeSpace,
+                                                  .dialogs = dialogs,
+                                                  .flasher = flasher,
+                                                  .shutdown = shutdown,
+                                                  .settings = unreadable,
+                                                  .placement = &placement,
+                                                  .commandLine = "orvimo2"});
+  window->show();
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(dialogs.errors.empty());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(dialogs.errors, std::vector<std::string>{"Invalid data type for 'FormVersion'"});
+  window.reset();
 }
 
 TEST_F(MainWindowTest, CloseCompletesTheRecordingAndReleasesTheLibrary) {

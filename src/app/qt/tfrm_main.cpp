@@ -197,9 +197,15 @@ void TfrmMain::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (shownOnce_) return;
   shownOnce_ = true;
-  Guarded([this] {
+  // A store that cannot be read is reported once the window is on the screen: a message box inside
+  // the show would keep the window from appearing until it is answered.
+  try {
     if (FormStorage->Active()) FormStorage->Restore();
-  });
+  } catch (const std::exception& error) {
+    QMetaObject::invokeMethod(
+        this, [this, message = std::string(error.what())] { services_.dialogs.ShowError(message); },
+        Qt::QueuedConnection);
+  }
   Guarded([this] { FormShow(); });
 }
 
