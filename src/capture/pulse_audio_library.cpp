@@ -1,0 +1,527 @@
+#include "capture/pulse_audio_library.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+#include <atomic>
+#include <new>
+
+namespace orvimo::capture {
+
+namespace {
+
+constexpr const char* kApplicationName = "Orvimo";
+constexpr const char* kStreamName = "Orvimo capture";
+// Holes in the stream are handed over as silence in pieces of this size: whole frames of any format.
+constexpr size_t kSilenceBytes = 16384;
+
+// Holds the threaded main loop's lock for one scope: the loop's thread runs no callback meanwhile.
+struct MainloopLock {
+  explicit MainloopLock(pa_threaded_mainloop* mainloop) : mainloop(mainloop) {
+    pa_threaded_mainloop_lock(mainloop);
+  }
+  ~MainloopLock() { pa_threaded_mainloop_unlock(mainloop); }
+  MainloopLock(const MainloopLock&) = delete;
+  MainloopLock& operator=(const MainloopLock&) = delete;
+
+  pa_threaded_mainloop* const mainloop;
+};
+
+// About 20 ms of audio, in whole frames, so the server delivers about fifty times a second.
+uint32_t FragmentBytes(const CaptureFormat& format) {
+  const uint32_t frames = std::max<uint32_t>(1, (format.frequency + 25) / 50);
+  return frames * format.FrameSize();
+}
+
+void SignalMainloop(pa_threaded_mainloop* mainloop) { pa_threaded_mainloop_signal(mainloop, 0); }
+
+void OnContextState(pa_context* /*context*/, void* userdata) {
+  SignalMainloop(static_cast<pa_threaded_mainloop*>(userdata));
+}
+
+void OnOperationState(pa_operation* /*operation*/, void* userdata) {
+  SignalMainloop(static_cast<pa_threaded_mainloop*>(userdata));
+}
+
+struct Deadline {
+  pa_threaded_mainloop* mainloop;
+  bool expired = false;
+};
+
+void OnDeadline(pa_mainloop_api* /*api*/, pa_time_event* /*event*/, const struct timeval* /*time*/,
+                void* userdata) {
+  auto* deadline = static_cast<Deadline*>(userdata);
+  deadline->expired = true;
+  SignalMainloop(deadline->mainloop);
+}
+
+bool IsFinal(pa_context_state_t state) {
+  return state == PA_CONTEXT_READY || state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED;
+}
+
+bool IsFinal(pa_stream_state_t state) {
+  return state == PA_STREAM_READY || state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED;
+}
+
+// The reason a stream could not be opened, as the program's error table words it.
+CaptureErrorCode StreamError(int pulse_error) {
+  switch (pulse_error) {
+    case PA_ERR_INVALID:
+    case PA_ERR_NOTSUPPORTED:
+      return CaptureErrorCode::Format;
+    default:
+      return CaptureErrorCode::NotAvailable;
+  }
+}
+
+}  // namespace
+
+struct PulseChannel {
+  PulseChannel(uint32_t handle, int device_index, const CaptureFormat& format, CaptureCallback callback,
+               void* user, pa_threaded_mainloop* mainloop)
+      : device_index(device_index),
+        mainloop(mainloop),
+        silence(kSilenceBytes, format.bits == 8 ? 0x80 : 0x00),
+        channel(handle, format, callback, user) {}
+
+  const int device_index;
+  pa_threaded_mainloop* const mainloop;
+  pa_stream* stream = nullptr;
+  // Made before the capture starts: a hole never allocates on the capture thread.
+  const std::vector<uint8_t> silence;
+  // Ready and not failed; written on the loop's thread, read on the GUI thread.
+  std::atomic<bool> alive{false};
+  RecordChannel channel;
+};
+
+namespace {
+
+void OnStreamState(pa_stream* stream, void* userdata) {
+  auto* open = static_cast<PulseChannel*>(userdata);
+  open->alive.store(pa_stream_get_state(stream) == PA_STREAM_READY, std::memory_order_release);
+  SignalMainloop(open->mainloop);
+}
+
+void HandOverSilence(PulseChannel& open, size_t length) {
+  while (length > 0) {
+    const size_t piece = std::min(length, open.silence.size());
+    open.channel.HandOver(open.silence.data(), static_cast<uint32_t>(piece));
+    length -= piece;
+  }
+}
+
+// On the loop's thread. Everything queued is taken now, not one chunk per wake-up: a source that sends
+// many small chunks would otherwise fall behind real time until the server drops audio.
+void OnStreamReadable(pa_stream* stream, size_t /*readable*/, void* userdata) {
+  auto* open = static_cast<PulseChannel*>(userdata);
+  while (open->alive.load(std::memory_order_acquire)) {
+    const void* data = nullptr;
+    size_t length = 0;
+    if (pa_stream_peek(stream, &data, &length) < 0) {
+      open->alive.store(false, std::memory_order_release);
+      return;
+    }
+    if (length == 0) {
+      return;  // the queue is empty
+    }
+    if (data != nullptr) {
+      open->channel.HandOver(static_cast<const uint8_t*>(data), static_cast<uint32_t>(length));
+    } else {
+      HandOverSilence(*open, length);  // a hole: the server lost or skipped that stretch
+    }
+    pa_stream_drop(stream);
+  }
+}
+
+struct SourceList {
+  std::vector<std::pair<std::string, std::string>> sources;  // name, description
+  bool complete = false;
+};
+
+void OnSourceInfo(pa_context* /*context*/, const pa_source_info* info, int eol, void* userdata) {
+  auto* list = static_cast<SourceList*>(userdata);
+  if (eol != 0) {
+    list->complete = eol > 0;
+    return;
+  }
+  list->sources.emplace_back(info->name != nullptr ? info->name : "",
+                             info->description != nullptr ? info->description : info->name);
+}
+
+struct SinkCount {
+  uint32_t count = 0;
+  bool complete = false;
+};
+
+void OnSinkInfo(pa_context* /*context*/, const pa_sink_info* /*info*/, int eol, void* userdata) {
+  auto* sinks = static_cast<SinkCount*>(userdata);
+  if (eol != 0) {
+    sinks->complete = eol > 0;
+  } else {
+    ++sinks->count;
+  }
+}
+
+}  // namespace
+
+PulseAudioLibrary::PulseAudioLibrary() = default;
+
+PulseAudioLibrary::~PulseAudioLibrary() { Shutdown(); }
+
+bool PulseAudioLibrary::IsServerReachable(std::chrono::milliseconds timeout) {
+  PulseAudioLibrary probe;
+  probe.mainloop_ = pa_threaded_mainloop_new();
+  if (probe.mainloop_ == nullptr || pa_threaded_mainloop_start(probe.mainloop_) < 0) {
+    return false;
+  }
+  MainloopLock lock(probe.mainloop_);
+  return probe.ConnectLocked(timeout);
+}
+
+template <typename Done>
+bool PulseAudioLibrary::WaitLocked(Done done, std::chrono::milliseconds timeout) {
+  Deadline deadline{mainloop_};
+  pa_mainloop_api* api = pa_threaded_mainloop_get_api(mainloop_);
+  struct timeval when;
+  pa_timeval_add(pa_gettimeofday(&when), static_cast<pa_usec_t>(std::chrono::microseconds(timeout).count()));
+  pa_time_event* event = api->time_new(api, &when, OnDeadline, &deadline);
+  while (!done() && !deadline.expired) {
+    pa_threaded_mainloop_wait(mainloop_);
+  }
+  api->time_free(event);
+  return done();
+}
+
+bool PulseAudioLibrary::ConnectLocked(std::chrono::milliseconds timeout) {
+  context_ = pa_context_new(pa_threaded_mainloop_get_api(mainloop_), kApplicationName);
+  if (context_ == nullptr) {
+    return false;
+  }
+  pa_context_set_state_callback(context_, OnContextState, mainloop_);
+  if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0 ||
+      !WaitLocked([this] { return IsFinal(pa_context_get_state(context_)); }, timeout) ||
+      !ContextReadyLocked()) {
+    Disconnect();
+    return false;
+  }
+  return true;
+}
+
+bool PulseAudioLibrary::ContextReadyLocked() const {
+  return context_ != nullptr && pa_context_get_state(context_) == PA_CONTEXT_READY;
+}
+
+// A server that went away (restarted, say) is reached again the next time the program asks for it.
+bool PulseAudioLibrary::EnsureConnectedLocked() {
+  if (ContextReadyLocked()) {
+    return true;
+  }
+  Disconnect();
+  return ConnectLocked(kServerTimeout);
+}
+
+void PulseAudioLibrary::Disconnect() {
+  if (context_ == nullptr) {
+    return;
+  }
+  pa_context_set_state_callback(context_, nullptr, nullptr);
+  pa_context_disconnect(context_);
+  pa_context_unref(context_);
+  context_ = nullptr;
+}
+
+bool PulseAudioLibrary::RefreshSourcesLocked() {
+  SourceList list;
+  pa_operation* operation = pa_context_get_source_info_list(context_, OnSourceInfo, &list);
+  if (operation == nullptr) {
+    return false;
+  }
+  pa_operation_set_state_callback(operation, OnOperationState, mainloop_);
+  const bool done = WaitLocked(
+      [operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; }, kServerTimeout);
+  if (!done) {
+    pa_operation_cancel(operation);  // the callback must not fill a list that is gone
+  }
+  pa_operation_unref(operation);
+  if (!list.complete) {
+    return false;
+  }
+  sources_.clear();
+  for (auto& [name, description] : list.sources) {
+    sources_.push_back(Source{std::move(name), std::move(description)});
+  }
+  return true;
+}
+
+std::optional<uint32_t> PulseAudioLibrary::CountSinksLocked() {
+  SinkCount sinks;
+  pa_operation* operation = pa_context_get_sink_info_list(context_, OnSinkInfo, &sinks);
+  if (operation == nullptr) {
+    return std::nullopt;
+  }
+  pa_operation_set_state_callback(operation, OnOperationState, mainloop_);
+  const bool done = WaitLocked(
+      [operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; }, kServerTimeout);
+  if (!done) {
+    pa_operation_cancel(operation);
+  }
+  pa_operation_unref(operation);
+  return sinks.complete ? std::optional<uint32_t>(sinks.count) : std::nullopt;
+}
+
+bool PulseAudioLibrary::Init(int device, uint32_t /*frequency*/, uint32_t /*flags*/, void* /*window*/,
+                             void* /*clsid*/) {
+  if (initialized_) {
+    last_error_ = static_cast<int>(CaptureErrorCode::Already);
+    return false;
+  }
+  last_error_ = static_cast<int>(CaptureErrorCode::NotAvailable);
+  if (device < kDefaultDevice) {
+    return false;
+  }
+  mainloop_ = pa_threaded_mainloop_new();
+  if (mainloop_ == nullptr || pa_threaded_mainloop_start(mainloop_) < 0) {
+    Shutdown();
+    return false;
+  }
+  bool ready = false;
+  {
+    MainloopLock lock(mainloop_);
+    ready = ConnectLocked(kServerTimeout) && RefreshSourcesLocked();
+    // Nothing is played, but a named output device must exist, as the command line promises.
+    if (ready && device >= 1) {
+      const std::optional<uint32_t> sinks = CountSinksLocked();
+      ready = sinks && *sinks >= static_cast<uint32_t>(device);
+    }
+  }
+  if (!ready) {
+    Shutdown();
+    return false;
+  }
+  initialized_ = true;
+  last_error_ = 0;
+  return true;
+}
+
+bool PulseAudioLibrary::Start() { return initialized_; }
+
+std::optional<std::string> PulseAudioLibrary::RecordGetDeviceDescription(int device) {
+  if (!initialized_ || device < 0) {
+    return std::nullopt;
+  }
+  if (device == 0) {
+    // A failed refresh keeps the last list: its sources may well be back when a channel is opened.
+    MainloopLock lock(mainloop_);
+    if (EnsureConnectedLocked()) {
+      RefreshSourcesLocked();
+    }
+  }
+  if (static_cast<size_t>(device) >= sources_.size()) {
+    return std::nullopt;
+  }
+  return sources_[device].description;
+}
+
+bool PulseAudioLibrary::RecordInit(int device) {
+  selected_device_.reset();
+  selected_source_.clear();
+  if (!initialized_) {
+    last_error_ = static_cast<int>(CaptureErrorCode::NotInitialized);
+    return false;
+  }
+  if (device != kDefaultDevice && (device < 0 || static_cast<size_t>(device) >= sources_.size())) {
+    last_error_ = static_cast<int>(CaptureErrorCode::NotAvailable);
+    return false;
+  }
+  if (device != kDefaultDevice) {
+    selected_source_ = sources_[device].name;
+  }
+  selected_device_ = device;
+  last_error_ = 0;
+  return true;
+}
+
+bool PulseAudioLibrary::RecordFree() {
+  CloseAllChannels();
+  selected_device_.reset();
+  selected_source_.clear();
+  return true;
+}
+
+std::optional<std::string> PulseAudioLibrary::RecordGetInputName(int /*input*/) { return std::nullopt; }
+
+uint32_t PulseAudioLibrary::Fail(CaptureErrorCode code) {
+  last_error_ = static_cast<int>(code);
+  return 0;
+}
+
+bool PulseAudioLibrary::HasOpenChannelOn(int device_index) const {
+  return std::any_of(channels_.begin(), channels_.end(), [device_index](const auto& entry) {
+    return entry.second->device_index == device_index;
+  });
+}
+
+uint32_t PulseAudioLibrary::NextHandle() {
+  if (++last_handle_ == 0) {
+    ++last_handle_;
+  }
+  return last_handle_;
+}
+
+uint32_t PulseAudioLibrary::RecordStart(uint32_t frequency, uint32_t channels, uint32_t flags,
+                                        CaptureCallback proc, void* user) {
+  if (!initialized_ || !selected_device_) {
+    return Fail(CaptureErrorCode::NotInitialized);
+  }
+  const uint32_t bits = (flags & kRecord8Bits) != 0 ? 8 : 16;
+  const pa_sample_spec spec{bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE, frequency,
+                            static_cast<uint8_t>(channels)};
+  if ((channels != 1 && channels != 2) || !pa_sample_spec_valid(&spec)) {
+    return Fail(CaptureErrorCode::Format);
+  }
+  if (HasOpenChannelOn(*selected_device_)) {
+    return Fail(CaptureErrorCode::Already);
+  }
+  try {
+    MainloopLock lock(mainloop_);
+    if (!EnsureConnectedLocked()) {
+      return Fail(CaptureErrorCode::NotAvailable);
+    }
+    return OpenStreamLocked(CaptureFormat{frequency, channels, bits}, proc, user);
+  } catch (const std::bad_alloc&) {
+    return Fail(CaptureErrorCode::Memory);
+  } catch (...) {
+    return Fail(CaptureErrorCode::Unknown);
+  }
+}
+
+uint32_t PulseAudioLibrary::OpenStreamLocked(const CaptureFormat& format, CaptureCallback proc, void* user) {
+  const pa_sample_spec spec{format.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE, format.frequency,
+                            static_cast<uint8_t>(format.channels)};
+  const uint32_t handle = NextHandle();
+  auto open = std::make_unique<PulseChannel>(handle, *selected_device_, format, proc, user, mainloop_);
+  // No channel map: the default for one or two channels, which the server mixes the source into.
+  open->stream = pa_stream_new(context_, kStreamName, &spec, nullptr);
+  if (open->stream == nullptr) {
+    return Fail(StreamError(pa_context_errno(context_)));
+  }
+  pa_stream_set_state_callback(open->stream, OnStreamState, open.get());
+  pa_stream_set_read_callback(open->stream, OnStreamReadable, open.get());
+
+  pa_buffer_attr buffer;
+  buffer.maxlength = static_cast<uint32_t>(-1);
+  buffer.tlength = static_cast<uint32_t>(-1);
+  buffer.prebuf = static_cast<uint32_t>(-1);
+  buffer.minreq = static_cast<uint32_t>(-1);
+  buffer.fragsize = FragmentBytes(format);
+  // A source the user chose is kept: when it goes away the channel ends rather than record another.
+  const bool chosen_source = !selected_source_.empty();
+  const auto stream_flags = static_cast<pa_stream_flags_t>(
+      PA_STREAM_ADJUST_LATENCY | (chosen_source ? PA_STREAM_DONT_MOVE : PA_STREAM_NOFLAGS));
+  const bool connected =
+      pa_stream_connect_record(open->stream, chosen_source ? selected_source_.c_str() : nullptr, &buffer,
+                               stream_flags) == 0 &&
+      WaitLocked([&open] { return IsFinal(pa_stream_get_state(open->stream)); }, kServerTimeout) &&
+      pa_stream_get_state(open->stream) == PA_STREAM_READY;
+  if (!connected) {
+    const int pulse_error = pa_context_errno(context_);
+    CloseChannelLocked(*open);
+    return Fail(StreamError(pulse_error));
+  }
+  channels_.emplace(handle, std::move(open));
+  last_error_ = 0;
+  return handle;
+}
+
+// Once the callbacks are cleared under the loop's lock, no callback of this channel can run again,
+// so its state may be freed as soon as the lock is released.
+void PulseAudioLibrary::CloseChannelLocked(PulseChannel& open) {
+  open.alive.store(false, std::memory_order_release);
+  if (open.stream == nullptr) {
+    return;
+  }
+  pa_stream_set_read_callback(open.stream, nullptr, nullptr);
+  pa_stream_set_state_callback(open.stream, nullptr, nullptr);
+  const pa_stream_state_t state = pa_stream_get_state(open.stream);
+  if (state == PA_STREAM_READY || state == PA_STREAM_CREATING) {
+    pa_stream_disconnect(open.stream);
+  }
+  pa_stream_unref(open.stream);
+  open.stream = nullptr;
+}
+
+bool PulseAudioLibrary::ChannelStop(uint32_t handle) {
+  const auto found = channels_.find(handle);
+  if (found == channels_.end()) {
+    return false;
+  }
+  // Ends the read callback's loop first: a program callback slower than real time would otherwise keep
+  // the loop's thread busy and its lock taken for as long as data keeps coming.
+  found->second->alive.store(false, std::memory_order_release);
+  {
+    MainloopLock lock(mainloop_);
+    CloseChannelLocked(*found->second);
+  }
+  channels_.erase(found);
+  return true;
+}
+
+int PulseAudioLibrary::ErrorGetCode() { return last_error_; }
+
+uint32_t PulseAudioLibrary::ChannelGetLevel(uint32_t handle) {
+  const auto found = channels_.find(handle);
+  return found == channels_.end() ? 0 : found->second->channel.TakeLevel();
+}
+
+// A dead server fails every stream of its context, so the stream's state covers both.
+bool PulseAudioLibrary::ChannelIsActive(uint32_t handle) {
+  const auto found = channels_.find(handle);
+  return found != channels_.end() && !found->second->channel.CallbackEnded() &&
+         found->second->alive.load(std::memory_order_acquire);
+}
+
+void PulseAudioLibrary::CloseAllChannels() {
+  if (channels_.empty()) {
+    return;
+  }
+  for (auto& [handle, open] : channels_) {
+    open->alive.store(false, std::memory_order_release);  // as in ChannelStop
+  }
+  {
+    MainloopLock lock(mainloop_);
+    for (auto& [handle, open] : channels_) {
+      CloseChannelLocked(*open);
+    }
+  }
+  channels_.clear();
+}
+
+void PulseAudioLibrary::Shutdown() {
+  CloseAllChannels();
+  selected_device_.reset();
+  selected_source_.clear();
+  sources_.clear();
+  initialized_ = false;
+  if (mainloop_ == nullptr) {
+    return;
+  }
+  {
+    MainloopLock lock(mainloop_);
+    Disconnect();
+  }
+  pa_threaded_mainloop_stop(mainloop_);
+  pa_threaded_mainloop_free(mainloop_);
+  mainloop_ = nullptr;
+}
+
+bool PulseAudioLibrary::Stop() {
+  Shutdown();
+  return true;
+}
+
+bool PulseAudioLibrary::Free() {
+  Shutdown();
+  return true;
+}
+
+}  // namespace orvimo::capture
