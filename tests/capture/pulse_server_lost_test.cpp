@@ -1,9 +1,13 @@
 // The PulseAudio backend and the backend choice when the sound server ends, is missing or comes back.
 // These tests start and kill a daemon of their own, so the shared one of the other tests lives on.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 
 #include "capture/audio_backend.h"
@@ -113,6 +117,34 @@ TEST_F(PulseServerLostTest, TheBackendIsPulseWhenAServerAnswersUnlessForced) {
   }
   setenv(kAudioBackendVariable, "sdl", 1);
   EXPECT_NE(dynamic_cast<SdlAudioLibrary*>(CreateAudioLibrary().get()), nullptr);
+}
+
+// A socket that takes connections (the kernel queues them) and never says a word: libpulse alone would
+// wait half a minute for the server's first reply.
+TEST(PulseSilentServerTest, InitGivesUpOnAServerThatNeverAnswers) {
+  char dir[] = "/tmp/orvimo-silent.XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string path = std::string(dir) + "/native";
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 8), 0);
+  setenv("PULSE_SERVER", ("unix:" + path).c_str(), 1);
+
+  PulseAudioLibrary library;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(library.Init(-1, 44100, 0, nullptr, nullptr));
+  EXPECT_EQ(library.ErrorGetCode(), 37);
+  EXPECT_FALSE(PulseAudioLibrary::IsServerReachable(500ms));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 15s) << "waited for libpulse's own time-out";
+  EXPECT_TRUE(library.Free());
+
+  close(listener);
+  unlink(path.c_str());
+  rmdir(dir);
 }
 
 }  // namespace
