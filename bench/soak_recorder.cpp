@@ -3,7 +3,11 @@
 // result. Each 4-byte sample frame of the input holds its own index, so a lost or doubled buffer shows
 // as a jump in the sequence.
 //
-//   orvimo_soak_recorder --seconds <audio seconds> --dir <scratch folder> [--keep]
+//   orvimo_soak_recorder --seconds <audio seconds> --dir <scratch folder> [--direct] [--keep]
+//
+// --direct leaves SDL out: the input's buffers (20 ms each, as SDL delivers them) go straight into the
+// capture channel's hand-over (RecordChannel: peak meter, then RecordCallback, then OutputFile), which
+// measures the program's own part of the path apart from SDL's driver.
 //
 // Prints key=value lines (bytes, timing, rate, frames lost/doubled/foreign) and exits 0 only when the
 // output holds the input exactly, followed by nothing but silence.
@@ -20,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "capture/record_channel.h"
 #include "capture/sdl_audio_library.h"
 #include "recording/output_file.h"
 #include "recording/recording_state.h"
@@ -38,6 +43,7 @@ struct Options {
   double seconds = 600;
   std::filesystem::path dir = ".";
   bool keep = false;
+  bool direct = false;
 };
 
 Options ParseOptions(int argc, char** argv) {
@@ -50,8 +56,11 @@ Options ParseOptions(int argc, char** argv) {
       options.dir = argv[++i];
     } else if (arg == "--keep") {
       options.keep = true;
+    } else if (arg == "--direct") {
+      options.direct = true;
     } else {
-      std::cerr << "usage: orvimo_soak_recorder --seconds <audio seconds> --dir <folder> [--keep]\n";
+      std::cerr
+          << "usage: orvimo_soak_recorder --seconds <audio seconds> --dir <folder> [--direct] [--keep]\n";
       std::exit(2);
     }
   }
@@ -109,6 +118,43 @@ RecordResult Record(const std::filesystem::path& output, uint64_t inputBytes) {
   state.OutStream.reset();
   const auto end = std::chrono::steady_clock::now();
   library.Free();
+  return {std::chrono::duration<double>(end - start).count(), state.BytesWritten.load()};
+}
+
+// The same path without SDL: the input read in SDL's buffer size and handed over on a thread of its own,
+// as the capture thread would.
+RecordResult RecordDirect(const std::filesystem::path& input, const std::filesystem::path& output) {
+  orvimo::RecordingState state;
+  const orvimo::WaveHeader header = orvimo::MakeWaveHeader(kChannels, kRate, kBits);
+  state.OutStream = orvimo::OutputFile::Create(output.string());
+  state.OutStream->WriteHeader(header);
+  const uint32_t bufferBytes = orvimo::capture::SdlAudioLibrary::BufferFrames(kRate) * kFrameSize;
+
+  const auto start = std::chrono::steady_clock::now();
+  std::thread capture([&] {
+    orvimo::capture::RecordChannel channel(1, {kRate, kChannels, kBits}, orvimo::RecordCallback, &state);
+    std::FILE* file = std::fopen(input.c_str(), "rb");
+    if (file == nullptr) return;
+    std::vector<uint8_t> buffer(bufferBytes);
+    size_t got;
+    while ((got = std::fread(buffer.data(), 1, buffer.size(), file)) > 0) {
+      channel.HandOver(buffer.data(), static_cast<uint32_t>(got));
+    }
+    std::fclose(file);
+  });
+  auto nextUpdate = start + std::chrono::seconds(1);
+  const auto inputBytes = static_cast<int64_t>(std::filesystem::file_size(input));
+  while (state.BytesWritten.load() < inputBytes) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (std::chrono::steady_clock::now() >= nextUpdate) {
+      state.OutStream->UpdateSizesWhileRecording(header.blockAlign);
+      nextUpdate += std::chrono::seconds(1);
+    }
+  }
+  capture.join();
+  state.OutStream->PatchSizes();
+  state.OutStream.reset();
+  const auto end = std::chrono::steady_clock::now();
   return {std::chrono::duration<double>(end - start).count(), state.BytesWritten.load()};
 }
 
@@ -185,10 +231,11 @@ int main(int argc, char** argv) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILEIN", input.c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", "0", 1);
-    const RecordResult result = Record(output, inputBytes);
+    const RecordResult result = options.direct ? RecordDirect(input, output) : Record(output, inputBytes);
     const Verdict verdict = Verify(output, frames);
     const double megabytes = static_cast<double>(inputBytes) / 1e6;
 
+    std::printf("path=%s\n", options.direct ? "direct" : "sdl-disk");
     std::printf("audio_seconds=%.0f\ninput_bytes=%llu\noutput_bytes=%llu\nbytes_counted=%lld\n",
                 options.seconds, static_cast<unsigned long long>(inputBytes),
                 static_cast<unsigned long long>(std::filesystem::file_size(output)),
