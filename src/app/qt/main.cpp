@@ -12,7 +12,7 @@
 #include "app/qt/system_clock.h"
 #include "app/qt/termination_signals.h"
 #include "app/qt/tfrm_main.h"
-#include "capture/sdl_audio_library.h"
+#include "capture/audio_backend.h"
 #include "controls/qt/system_colors.h"
 
 int main(int argc, char** argv) {
@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
   // What Qt left of the arguments after taking its own, as one line for the command-line splitter.
   std::vector<std::string> arguments(argv, argv + argc);
 
-  orvimo::capture::SdlAudioLibrary audio;
+  // PulseAudio's own client where a server answers, SDL otherwise; ORVIMO_AUDIO_BACKEND forces one.
+  const auto audio = orvimo::capture::CreateAudioLibrary();
   orvimo::SystemClock clock;
   orvimo::PosixFreeSpace freeSpace;
   orvimo::QtDialogs dialogs;
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
   orvimo::DbusShutdown shutdown;
   orvimo::IniSettingsBackend settings(orvimo::IniSettingsBackend::DefaultExeName());
 
-  orvimo::TfrmMain window({.audio = audio,
+  orvimo::TfrmMain window({.audio = *audio,
                            .clock = clock,
                            .freeSpace = freeSpace,
                            .dialogs = dialogs,
