@@ -24,6 +24,61 @@ std::string ConfigHome() {
 // Text is single-byte throughout the program: Latin-1 maps every byte to one character and back.
 QString Key(const std::string& name) { return kSection + '/' + QString::fromLatin1(name); }
 
+// A value keeps its blanks and quotes when it is quoted as a whole; nothing else is escaped.
+bool NeedsQuotes(const QByteArray& value) {
+  if (value.isEmpty()) return false;
+  const bool padded = value.front() <= ' ' || value.back() <= ' ';
+  const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+  return padded || quoted;
+}
+
+// The file is read the way a person writes it: "name=value" lines under "[section]" headers, every
+// value plain text, names exactly as written ("NormPos(1920x1080)"). A line that is neither is
+// skipped, so a damaged file yields whatever lines survive and never a typed or escaped value.
+bool ReadPlainIni(QIODevice& device, QSettings::SettingsMap& map) {
+  QString section;
+  for (QByteArray line : device.readAll().split('\n')) {
+    line = line.trimmed();
+    if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
+    if (line.startsWith('[')) {
+      section = line.endsWith(']') ? QString::fromLatin1(line.mid(1, line.size() - 2)).trimmed() : QString();
+      continue;
+    }
+    const qsizetype equals = line.indexOf('=');
+    if (equals <= 0) continue;
+    const QString name = QString::fromLatin1(line.left(equals).trimmed());
+    QByteArray value = line.mid(equals + 1).trimmed();
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+      value = value.mid(1, value.size() - 2);
+    map.insert(section.isEmpty() ? name : section + '/' + name, QString::fromLatin1(value));
+  }
+  return true;
+}
+
+bool WritePlainIni(QIODevice& device, const QSettings::SettingsMap& map) {
+  QMap<QString, QByteArray> sections;
+  for (auto entry = map.cbegin(); entry != map.cend(); ++entry) {
+    const qsizetype slash = entry.key().indexOf('/');
+    const QString section = slash < 0 ? QString() : entry.key().left(slash);
+    QByteArray value = entry.value().toString().toLatin1();
+    value.replace('\n', ' ').replace('\r', ' ');
+    if (NeedsQuotes(value)) value = '"' + value + '"';
+    sections[section] += entry.key().mid(slash + 1).toLatin1() + '=' + value + '\n';
+  }
+  QByteArray content;
+  for (auto section = sections.cbegin(); section != sections.cend(); ++section) {
+    if (!content.isEmpty()) content += '\n';
+    if (!section.key().isEmpty()) content += '[' + section.key().toLatin1() + "]\n";
+    content += section.value();
+  }
+  return device.write(content) == content.size();
+}
+
+QSettings::Format PlainIniFormat() {
+  static const QSettings::Format format = QSettings::registerFormat("ini", ReadPlainIni, WritePlainIni);
+  return format;
+}
+
 }  // namespace
 
 IniSettingsBackend::IniSettingsBackend(const std::string& exeName)
@@ -41,7 +96,7 @@ std::string IniSettingsBackend::FilePath() const { return filePath_; }
 
 QSettings& IniSettingsBackend::Settings() {
   if (!settings_)
-    settings_ = std::make_unique<QSettings>(QFile::decodeName(filePath_.c_str()), QSettings::IniFormat);
+    settings_ = std::make_unique<QSettings>(QFile::decodeName(filePath_.c_str()), PlainIniFormat());
   return *settings_;
 }
 
@@ -53,16 +108,9 @@ void IniSettingsBackend::OpenProgramKey() {
 }
 
 std::optional<std::string> IniSettingsBackend::Read(const std::string& name) {
-  // A damaged file parses into whatever lines survive; a value that does not load is simply missing.
-  QVariant value;
-  try {
-    value = Settings().value(Key(name));
-  } catch (const std::exception&) {
-    // A forged typed value can ask for an absurd allocation while it is decoded.
-    return std::nullopt;
-  }
+  // Every value of this file is text; a missing or unparsable line is simply a missing value.
+  const QVariant value = Settings().value(Key(name));
   if (!value.isValid()) return std::nullopt;
-  if (value.typeId() != QMetaType::QString) throw std::runtime_error("Invalid data type for '" + name + "'");
   return value.toString().toLatin1().toStdString();
 }
 
@@ -77,13 +125,13 @@ void IniSettingsBackend::OpenForWrite() {
   // Read the file afresh, as another run may have saved meanwhile. QSettings keeps only its first
   // error, so a file it cannot parse would hide a failed write: such a file holds nothing usable and
   // is started anew.
-  settings_ = std::make_unique<QSettings>(path, QSettings::IniFormat);
+  settings_ = std::make_unique<QSettings>(path, PlainIniFormat());
   if (settings_->status() != QSettings::NoError) {
     settings_.reset();
     if (!QFile::remove(path) || !file.open(QIODevice::WriteOnly))
       throw std::runtime_error("Failed to create key " + filePath_);
     file.close();
-    settings_ = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    settings_ = std::make_unique<QSettings>(path, PlainIniFormat());
   }
   DropForeignEntries();
   firstUnflushedName_.reset();
