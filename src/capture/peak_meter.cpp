@@ -87,12 +87,19 @@ void PeakMeter::Measure(const uint8_t* buffer, uint32_t length, uint32_t bits, u
   const Peaks peaks = bits == 8 ? Scan8(buffer, frames, channels) : Scan16(buffer, frames, channels);
   RaiseTo(left_, peaks.left);
   RaiseTo(right_, peaks.right);
+  measured_.store(true, std::memory_order_release);
 }
 
 uint32_t PeakMeter::Take() {
+  if (!measured_.exchange(false, std::memory_order_acquire)) {
+    if (++emptyTakes_ > 1) lastLevel_ = 0;
+    return lastLevel_;
+  }
+  emptyTakes_ = 0;
   const uint32_t left = left_.exchange(0, std::memory_order_relaxed);
   const uint32_t right = right_.exchange(0, std::memory_order_relaxed);
-  return left | (right << 16);
+  lastLevel_ = left | (right << 16);
+  return lastLevel_;
 }
 
 void PeakMeter::RaiseTo(std::atomic<uint32_t>& peak, uint32_t value) {

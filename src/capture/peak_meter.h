@@ -16,7 +16,9 @@ class PeakMeter {
   void Measure(const uint8_t* buffer, uint32_t length, uint32_t bits, uint32_t channels);
 
   // The peaks since the previous call, left in the low 16 bits, right in the high 16 bits, each 0 to
-  // 32768; the meter starts again from silence.
+  // 32768; the meter starts again from silence. A read that finds no new buffer repeats the previous
+  // level once: buffers and reads run at nearly the same pace, and a meter that drops to zero on
+  // every other read flickers. A second read without a buffer gives silence.
   uint32_t Take();
 
  private:
@@ -24,6 +26,9 @@ class PeakMeter {
 
   std::atomic<uint32_t> left_{0};
   std::atomic<uint32_t> right_{0};
+  std::atomic<bool> measured_{false};
+  uint32_t lastLevel_ = 0;  // read side only
+  int emptyTakes_ = 0;      // read side only
 };
 
 }  // namespace orvimo::capture

@@ -55,9 +55,20 @@ TEST(PeakMeterTest, KeepsTheHighestPeakUntilReadThenStartsAgain) {
   meter.Measure(loud.data(), static_cast<uint32_t>(loud.size()), 16, 2);
   meter.Measure(quiet.data(), static_cast<uint32_t>(quiet.size()), 16, 2);
   EXPECT_EQ(meter.Take(), Level(20000, 100));
-  EXPECT_EQ(meter.Take(), 0u);
   meter.Measure(quiet.data(), static_cast<uint32_t>(quiet.size()), 16, 2);
   EXPECT_EQ(meter.Take(), Level(10, 30));
+}
+
+TEST(PeakMeterTest, AReadWithoutANewBufferRepeatsTheLevelOnceThenFallsSilent) {
+  PeakMeter meter;
+  const auto loud = Samples16({20000, -100});
+  meter.Measure(loud.data(), static_cast<uint32_t>(loud.size()), 16, 2);
+  EXPECT_EQ(meter.Take(), Level(20000, 100));
+  EXPECT_EQ(meter.Take(), Level(20000, 100));
+  EXPECT_EQ(meter.Take(), 0u);
+  EXPECT_EQ(meter.Take(), 0u);
+  meter.Measure(loud.data(), static_cast<uint32_t>(loud.size()), 16, 2);
+  EXPECT_EQ(meter.Take(), Level(20000, 100));
 }
 
 struct Received {
