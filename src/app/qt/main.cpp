@@ -1,5 +1,6 @@
 // The program entry: the real services, the one window and the event loop.
 #include <QApplication>
+#include <QIcon>
 
 #include <vector>
 
@@ -13,13 +14,28 @@
 #include "app/qt/termination_signals.h"
 #include "app/qt/tfrm_main.h"
 #include "capture/audio_backend.h"
+#include "controls/qt/buffer_image.h"
 #include "controls/qt/system_colors.h"
+#include "controls/record_glyph.h"
+
+namespace {
+
+// The installed theme icon where the desktop has it, otherwise the red disc of the record button.
+QIcon ProgramIcon() {
+  orvimo::TBitmap32 glyph = orvimo::MakeRecordButtonGlyph();
+  const QImage redDisc =
+      orvimo::WrapBuffer(glyph).copy(0, 0, orvimo::kRecordGlyphCell, orvimo::kRecordGlyphCell);
+  return QIcon::fromTheme(QStringLiteral("orvimo2"), QIcon(QPixmap::fromImage(redDisc)));
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   // No application display name: Qt would add it to every window's caption ("Orvimo 2.0 — Orvimo 2"),
   // and the captions are the program's own texts. Where a taskbar shows captions it shows these.
   orvimo::InstallQtSystemColorTable();
+  application.setWindowIcon(ProgramIcon());
 
   // What Qt left of the arguments after taking its own, as one line for the command-line splitter.
   std::vector<std::string> arguments(argv, argv + argc);
