@@ -1,6 +1,9 @@
 // Recording with the button: start, pause, stop, capture errors, the status tick, the disk-space guard
 // and the level meter.
 #include <QGroupBox>
+#include <QEvent>
+#include <QObject>
+#include <QTest>
 
 #include <filesystem>
 #include <numeric>
@@ -337,6 +340,40 @@ TEST_F(MainWindowTest, MeterDrawsBothBarsInTheStateColour) {
   audio.SetLevel(0, 0);
   window->vuTimerTimer();
   ExpectBars(buffer, 0, 0, 0);
+}
+
+// Counts the paints of one widget.
+class PaintCounter : public QObject {
+ public:
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
+TEST_F(MainWindowTest, MeterSendsAFrameToTheScreenOnlyWhenItsPictureChanges) {
+  CreateWithOutput();
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  PaintCounter counter;
+  window->vubox->installEventFilter(&counter);
+
+  audio.SetLevel(16384, 16384);
+  window->vuTimerTimer();
+  const int afterFirst = counter.paints;
+  EXPECT_GE(afterFirst, 1);
+  window->vuTimerTimer();  // the same bars again
+  EXPECT_EQ(counter.paints, afterFirst);
+
+  audio.SetLevel(32768, 16384);
+  window->vuTimerTimer();
+  EXPECT_GT(counter.paints, afterFirst);
+  const int afterLevelChange = counter.paints;
+  window->bRecClick();  // same level, amber bars
+  window->vuTimerTimer();
+  EXPECT_GT(counter.paints, afterLevelChange);
+  window->bRecClick();
 }
 
 }  // namespace

@@ -186,6 +186,12 @@ class TfrmMain : public QWidget {
   RecordingState state_;
   std::unique_ptr<WindowPlacementAccess> ownPlacement_;
   int timerTag_ = 0;
+  // What the meter last put on the screen; a frame that would show the same is not sent again.
+  struct MeterPicture {
+    int left = -1, right = -1;
+    uint32_t color = 0;
+    bool operator==(const MeterPicture&) const = default;
+  } shownMeter_;
   int sequencesInProgress_ = 0;
   bool shownOnce_ = false;
   bool closed_ = false;

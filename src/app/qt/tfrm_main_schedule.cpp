@@ -194,6 +194,15 @@ void TfrmMain::vuTimerTimer() {
   const int right = static_cast<int>((level >> 16) / kFullScale * width);
   buffer.FillRectPlain({0, 0, left, 4}, state_.VuColor);
   buffer.FillRectPlain({0, 4, right, 8}, state_.VuColor);
+  // Fifty frames a second are mostly the same picture (silence, a steady tone) or go to a window
+  // nobody sees; sending those to the screen would cost more than everything else the program does.
+  if (!isVisible() || isMinimized()) {
+    shownMeter_ = {};
+    return;
+  }
+  const MeterPicture picture{left, right, state_.VuColor};
+  if (picture == shownMeter_) return;
+  shownMeter_ = picture;
   vubox->Flush();
 }
 
