@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <new>
 
 namespace orvimo::capture {
@@ -82,6 +83,8 @@ struct PulseChannel {
       : device_index(device_index),
         mainloop(mainloop),
         silence(kSilenceBytes, format.bits == 8 ? 0x80 : 0x00),
+        gather_bytes(FragmentBytes(format)),
+        staging(std::max<size_t>(4 * gather_bytes, kSilenceBytes)),
         channel(handle, format, callback, user) {}
 
   const int device_index;
@@ -89,6 +92,12 @@ struct PulseChannel {
   pa_stream* stream = nullptr;
   // Made before the capture starts: a hole never allocates on the capture thread.
   const std::vector<uint8_t> silence;
+  // A monitor source sends chunks of a millisecond or so, whatever fragment size is asked for. They
+  // are gathered into buffers of about 20 ms, so the program writes its file fifty times a second
+  // instead of a thousand. Made before the capture starts, used only on the loop's thread.
+  const size_t gather_bytes;
+  std::vector<uint8_t> staging;
+  size_t staged = 0;
   // Ready and not failed; written on the loop's thread, read on the GUI thread.
   std::atomic<bool> alive{false};
   RecordChannel channel;
@@ -110,26 +119,60 @@ void HandOverSilence(PulseChannel& open, size_t length) {
   }
 }
 
-// On the loop's thread. Everything queued is taken now, not one chunk per wake-up: a source that sends
-// many small chunks would otherwise fall behind real time until the server drops audio.
-void OnStreamReadable(pa_stream* stream, size_t /*readable*/, void* userdata) {
-  auto* open = static_cast<PulseChannel*>(userdata);
-  while (open->alive.load(std::memory_order_acquire)) {
+void HandOverStaged(PulseChannel& open) {
+  if (open.staged > 0) {
+    open.channel.HandOver(open.staging.data(), static_cast<uint32_t>(open.staged));
+    open.staged = 0;
+  }
+}
+
+void Stage(PulseChannel& open, const uint8_t* data, size_t length) {
+  if (length > open.staging.size() - open.staged) {
+    HandOverStaged(open);
+  }
+  if (length >= open.staging.size()) {
+    open.channel.HandOver(data, static_cast<uint32_t>(length));
+    return;
+  }
+  std::memcpy(open.staging.data() + open.staged, data, length);
+  open.staged += length;
+}
+
+// Takes every chunk queued, not one chunk per wake-up: a source that sends many small chunks would
+// otherwise fall behind real time until the server drops audio. Returns false when the stream failed.
+bool DrainQueue(pa_stream* stream, PulseChannel& open) {
+  while (open.alive.load(std::memory_order_acquire)) {
     const void* data = nullptr;
     size_t length = 0;
     if (pa_stream_peek(stream, &data, &length) < 0) {
-      open->alive.store(false, std::memory_order_release);
-      return;
+      return false;
     }
     if (length == 0) {
-      return;  // the queue is empty
+      return true;  // the queue is empty
     }
     if (data != nullptr) {
-      open->channel.HandOver(static_cast<const uint8_t*>(data), static_cast<uint32_t>(length));
+      Stage(open, static_cast<const uint8_t*>(data), length);
     } else {
-      HandOverSilence(*open, length);  // a hole: the server lost or skipped that stretch
+      HandOverStaged(open);
+      HandOverSilence(open, length);  // a hole: the server lost or skipped that stretch
     }
     pa_stream_drop(stream);
+  }
+  return true;
+}
+
+// On the loop's thread. Waits until about 20 ms are queued, then hands all of it over; nothing stays
+// staged between two calls.
+void OnStreamReadable(pa_stream* stream, size_t /*readable*/, void* userdata) {
+  auto* open = static_cast<PulseChannel*>(userdata);
+  const size_t readable = pa_stream_readable_size(stream);
+  if (readable != static_cast<size_t>(-1) && readable < open->gather_bytes) {
+    return;
+  }
+  const bool ok = DrainQueue(stream, *open);
+  HandOverStaged(*open);
+  if (!ok) {
+    open->alive.store(false, std::memory_order_release);
   }
 }
 
