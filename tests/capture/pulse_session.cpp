@@ -17,11 +17,9 @@ namespace orvimo::capture {
 
 PulseSession::PulseSession(std::string dir) : dir_(std::move(dir)) {}
 
-std::string PulseSession::Run(const std::string& arguments, bool* ok) const {
-  const std::string command =
-      std::string("'") + ORVIMO_PULSE_SESSION_SCRIPT + "' " + arguments + " </dev/null 2>&1";
+std::string RunShellCommand(const std::string& command, bool* ok) {
   std::string output;
-  FILE* pipe = popen(command.c_str(), "r");
+  FILE* pipe = popen((command + " </dev/null 2>&1").c_str(), "r");
   if (pipe == nullptr) {
     *ok = false;
     return output;
@@ -36,6 +34,10 @@ std::string PulseSession::Run(const std::string& arguments, bool* ok) const {
     std::fprintf(stderr, "%s failed: %s\n", command.c_str(), output.c_str());
   }
   return output;
+}
+
+std::string PulseSession::Run(const std::string& arguments, bool* ok) const {
+  return RunShellCommand(std::string("'") + ORVIMO_PULSE_SESSION_SCRIPT + "' " + arguments, ok);
 }
 
 bool PulseSession::Start() const {

@@ -4,6 +4,10 @@
 
 namespace orvimo::capture {
 
+// Runs a shell command without input; its output (stdout and stderr). ok tells whether it exited 0;
+// a failure is also printed, with the command and its output.
+std::string RunShellCommand(const std::string& command, bool* ok);
+
 // Drives tests/audio/pulse-session from a test: the private sound server and the tones played into it.
 class PulseSession {
  public:

@@ -1,5 +1,7 @@
 #include "small_chunk_sink.h"
 
+#include "pulse_session.h"
+
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -9,37 +11,13 @@
 
 namespace orvimo::capture {
 
-namespace {
-
-// Runs a shell command; its output, or nothing when it failed.
-std::string Output(const std::string& command, bool* ok) {
-  std::string output;
-  FILE* pipe = popen((command + " </dev/null 2>&1").c_str(), "r");
-  if (pipe == nullptr) {
-    *ok = false;
-    return output;
-  }
-  std::array<char, 256> chunk;
-  while (fgets(chunk.data(), chunk.size(), pipe) != nullptr) {
-    output += chunk.data();
-  }
-  const int status = pclose(pipe);
-  *ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  if (!*ok) {
-    std::fprintf(stderr, "%s failed: %s\n", command.c_str(), output.c_str());
-  }
-  return output;
-}
-
-}  // namespace
-
 SmallChunkSink::SmallChunkSink(std::string name) : name_(std::move(name)) {
   bool ok = false;
   // rate=44100 and no norewinds: the sink rewinds whenever a client writes, and its monitor passes
   // every small piece on as it comes.
-  const std::string module = Output("pactl load-module module-null-sink sink_name=" + name_ +
-                                        " rate=44100 sink_properties=device.description=" + name_,
-                                    &ok);
+  const std::string module = RunShellCommand("pactl load-module module-null-sink sink_name=" + name_ +
+                                                 " rate=44100 sink_properties=device.description=" + name_,
+                                             &ok);
   if (ok) {
     module_ = std::atoi(module.c_str());
   }
@@ -51,23 +29,23 @@ SmallChunkSink::~SmallChunkSink() {
   }
   if (module_ >= 0) {
     bool ok = false;
-    Output("pactl unload-module " + std::to_string(module_), &ok);
+    RunShellCommand("pactl unload-module " + std::to_string(module_), &ok);
   }
 }
 
 bool SmallChunkSink::Play(int seconds, const std::string& wav_dir, int latency_ms) {
   bool ok = false;
   const std::string wav = wav_dir + "/small-chunks-" + std::to_string(seconds) + ".wav";
-  Output("mkdir -p '" + wav_dir + "' && { [ -s '" + wav +
-             "' ] || sox -n -r 44100 -c 2 -b 16 -e signed-integer '" + wav + "' synth " +
-             std::to_string(seconds) + " sine " + std::to_string(kToneFrequency) + " vol 0.5; }",
-         &ok);
+  RunShellCommand("mkdir -p '" + wav_dir + "' && { [ -s '" + wav +
+                      "' ] || sox -n -r 44100 -c 2 -b 16 -e signed-integer '" + wav + "' synth " +
+                      std::to_string(seconds) + " sine " + std::to_string(kToneFrequency) + " vol 0.5; }",
+                  &ok);
   if (!ok) {
     return false;
   }
   // Detached from our pipe, so reading the pid does not wait for the player.
   const std::string latency = latency_ms > 0 ? " --latency-msec=" + std::to_string(latency_ms) : "";
-  const std::string pid = Output(
+  const std::string pid = RunShellCommand(
       "paplay" + latency + " -d " + name_ + " '" + wav + "' </dev/null >/dev/null 2>&1 & echo $!", &ok);
   player_ = ok ? std::atoi(pid.c_str()) : -1;
   return player_ > 0;
