@@ -92,7 +92,7 @@ void PeakMeter::Measure(const uint8_t* buffer, uint32_t length, uint32_t bits, u
 
 uint32_t PeakMeter::Take() {
   if (!measured_.exchange(false, std::memory_order_acquire)) {
-    if (++emptyTakes_ > 1) lastLevel_ = 0;
+    if (++emptyTakes_ > kHeldReads) lastLevel_ = 0;
     return lastLevel_;
   }
   emptyTakes_ = 0;

@@ -16,10 +16,13 @@ class PeakMeter {
   void Measure(const uint8_t* buffer, uint32_t length, uint32_t bits, uint32_t channels);
 
   // The peaks since the previous call, left in the low 16 bits, right in the high 16 bits, each 0 to
-  // 32768; the meter starts again from silence. A read that finds no new buffer repeats the previous
-  // level once: buffers and reads run at nearly the same pace, and a meter that drops to zero on
-  // every other read flickers. A second read without a buffer gives silence.
+  // 32768; the meter starts again from silence. Reads that find no new buffer repeat the previous
+  // level, at most kHeldReads times in a row: buffers may come at up to three times the pace of the
+  // reads (a 20 ms meter over 20 to 60 ms buffers), and a meter that drops to zero between two buffers
+  // flickers. The next read without a buffer gives silence.
   uint32_t Take();
+
+  static constexpr int kHeldReads = 2;
 
  private:
   static void RaiseTo(std::atomic<uint32_t>& peak, uint32_t value);

@@ -28,11 +28,21 @@ struct MainloopLock {
   pa_threaded_mainloop* const mainloop;
 };
 
-// About 20 ms of audio, in whole frames, so the server delivers about fifty times a second.
-uint32_t FragmentBytes(const CaptureFormat& format) {
-  const uint32_t frames = std::max<uint32_t>(1, (format.frequency + 25) / 50);
+// 1/per_second of a second of audio, in whole frames.
+uint32_t BytesPerSlice(const CaptureFormat& format, uint32_t per_second) {
+  const uint32_t frames = std::max<uint32_t>(1, (format.frequency + per_second / 2) / per_second);
   return frames * format.FrameSize();
 }
+
+// What the server is asked to deliver at a time: about 40 ms. Every delivery wakes the capture thread
+// (and, through the latency asked for, the source's own thread), so this sets most of what an idle
+// recording costs; at 20 ms the capture thread cost about twice as much. The level meter reads every
+// 20 ms and holds a level over the read that finds no new buffer.
+uint32_t FragmentBytes(const CaptureFormat& format) { return BytesPerSlice(format, 25); }
+
+// What is gathered before it is handed over: about 20 ms, so one delivery makes one hand-over and the
+// meter sees every delivery.
+uint32_t GatherBytes(const CaptureFormat& format) { return BytesPerSlice(format, 50); }
 
 void SignalMainloop(pa_threaded_mainloop* mainloop) { pa_threaded_mainloop_signal(mainloop, 0); }
 
@@ -83,7 +93,7 @@ struct PulseChannel {
       : device_index(device_index),
         mainloop(mainloop),
         silence(kSilenceBytes, format.bits == 8 ? 0x80 : 0x00),
-        gather_bytes(FragmentBytes(format)),
+        gather_bytes(GatherBytes(format)),
         staging(std::max<size_t>(4 * gather_bytes, kSilenceBytes)),
         channel(handle, format, callback, user) {}
 

@@ -208,6 +208,40 @@ TEST_F(MainWindowTest, DiskIsWatchedBetweenStatusTicksWhileRecording) {
   EXPECT_EQ(dialogs.warnings.size(), 1u);
 }
 
+// A roomy disk is not asked between ticks until the recording may have used half of the room above
+// the reserve; a disk close to the reserve is asked at every frame, and so is one after a resume.
+TEST_F(MainWindowTest, DiskChecksBetweenTicksArePacedByWhatIsLeft) {
+  CreateWithOutput();
+  freeSpace.bytes = 102400 + 20000;
+  window->bRecClick();
+  freeSpace.queriedPaths.clear();
+  window->WatchDiskSpace();  // the first frame of a recording always looks
+  EXPECT_EQ(freeSpace.queriedPaths.size(), 1u);
+  audio.Deliver(Pattern(9996, 0));
+  window->WatchDiskSpace();
+  EXPECT_EQ(freeSpace.queriedPaths.size(), 1u);
+  freeSpace.bytes = 102400;  // somebody else filled the disk meanwhile: seen once half is written
+  audio.Deliver(Pattern(4, 0));
+  window->WatchDiskSpace();
+  EXPECT_EQ(freeSpace.queriedPaths.size(), 2u);
+  EXPECT_FALSE(State().Paused);
+  window->WatchDiskSpace();
+  window->WatchDiskSpace();
+  EXPECT_EQ(freeSpace.queriedPaths.size(), 4u);
+  freeSpace.bytes = 102399;
+  window->WatchDiskSpace();
+  EXPECT_TRUE(State().Paused);
+  EXPECT_EQ(dialogs.warnings.size(), 1u);
+
+  freeSpace.bytes = 1000000;
+  window->bRecMouseDown(Qt::RightButton);  // resumed
+  const size_t before = freeSpace.queriedPaths.size();
+  window->WatchDiskSpace();
+  EXPECT_EQ(freeSpace.queriedPaths.size(), before + 1);
+  window->WatchDiskSpace();
+  EXPECT_EQ(freeSpace.queriedPaths.size(), before + 1);
+}
+
 TEST_F(MainWindowTest, LowDiskWhileIdleOnlyUpdatesTheLabels) {
   CreateWithOutput();
   freeSpace.bytes = 1000;

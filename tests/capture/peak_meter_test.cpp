@@ -59,16 +59,25 @@ TEST(PeakMeterTest, KeepsTheHighestPeakUntilReadThenStartsAgain) {
   EXPECT_EQ(meter.Take(), Level(10, 30));
 }
 
-TEST(PeakMeterTest, AReadWithoutANewBufferRepeatsTheLevelOnceThenFallsSilent) {
+TEST(PeakMeterTest, ReadsWithoutANewBufferHoldTheLevelTwiceThenFallSilent) {
   PeakMeter meter;
   const auto loud = Samples16({20000, -100});
+  const auto quiet = Samples16({300, -40});
   meter.Measure(loud.data(), static_cast<uint32_t>(loud.size()), 16, 2);
+  EXPECT_EQ(meter.Take(), Level(20000, 100));
   EXPECT_EQ(meter.Take(), Level(20000, 100));
   EXPECT_EQ(meter.Take(), Level(20000, 100));
   EXPECT_EQ(meter.Take(), 0u);
   EXPECT_EQ(meter.Take(), 0u);
+  // A buffer between held reads starts the count again.
   meter.Measure(loud.data(), static_cast<uint32_t>(loud.size()), 16, 2);
   EXPECT_EQ(meter.Take(), Level(20000, 100));
+  EXPECT_EQ(meter.Take(), Level(20000, 100));
+  meter.Measure(quiet.data(), static_cast<uint32_t>(quiet.size()), 16, 2);
+  EXPECT_EQ(meter.Take(), Level(300, 40));
+  EXPECT_EQ(meter.Take(), Level(300, 40));
+  EXPECT_EQ(meter.Take(), Level(300, 40));
+  EXPECT_EQ(meter.Take(), 0u);
 }
 
 struct Received {

@@ -168,6 +168,7 @@ class TfrmMain : public QWidget {
   int64_t QueryFreeSpace();
   void RefreshFreeSpace(int64_t freeBytes);
   bool GuardDiskSpace(int64_t freeBytes);
+  void PlanNextDiskCheck(int64_t freeBytes);
   void RefreshRecorded();
   bool CheckDeviceLost();
   void ScheduledStartTest();
@@ -186,6 +187,8 @@ class TfrmMain : public QWidget {
   RecordingState state_;
   std::unique_ptr<WindowPlacementAccess> ownPlacement_;
   int timerTag_ = 0;
+  // The byte count of the recording at which WatchDiskSpace asks for the free space again.
+  int64_t nextDiskCheckAt_ = 0;
   // What the meter last put on the screen; a frame that would show the same is not sent again.
   struct MeterPicture {
     int left = -1, right = -1;

@@ -60,6 +60,7 @@ void TfrmMain::StartRecording() {
   }
   state_.OutStream = std::move(file);
   state_.BytesWritten = 0;
+  nextDiskCheckAt_ = 0;
 
   if (!StartCapture()) {
     ReportCaptureFailure();
@@ -127,6 +128,7 @@ void TfrmMain::PauseRecording() {
   if (!state_.Recording) return;
   const bool paused = !state_.Paused;
   state_.Paused = paused;
+  nextDiskCheckAt_ = 0;  // a resumed recording looks at the disk again at once
   Echo(paused ? kPausedText : kRecordingAudio);
 }
 

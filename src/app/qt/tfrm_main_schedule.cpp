@@ -9,6 +9,7 @@
 #include <QSpinBox>
 
 #include <algorithm>
+#include <limits>
 
 #include "app/date_time_parts.h"
 #include "app/qt/date_time_picker.h"
@@ -48,6 +49,7 @@ void TfrmMain::TimerTimer(QObject* Sender) {
     const int64_t freeBytes = QueryFreeSpace();
     RefreshFreeSpace(freeBytes);
     if (GuardDiskSpace(freeBytes)) return;
+    PlanNextDiskCheck(freeBytes);
     RefreshRecorded();
   }
   if (!state_.Recording) {
@@ -65,9 +67,21 @@ int64_t TfrmMain::QueryFreeSpace() {
   return services_.freeSpace.BytesFree(FreeSpaceQueryPath(outputTemplate, state_.DiskDrive));
 }
 
+// Between two status ticks the free space is asked for again only once the recording itself may have
+// used half of what was left above the reserve: a nearly full disk is watched at every meter frame, a
+// roomy one costs nothing until the next tick.
 void TfrmMain::WatchDiskSpace() {
   if (!state_.Recording || state_.Paused) return;
-  GuardDiskSpace(QueryFreeSpace());
+  if (state_.BytesWritten.load() < nextDiskCheckAt_) return;
+  const int64_t freeBytes = QueryFreeSpace();
+  if (GuardDiskSpace(freeBytes)) return;
+  PlanNextDiskCheck(freeBytes);
+}
+
+void TfrmMain::PlanNextDiskCheck(int64_t freeBytes) {
+  // Unknown free space is asked for again at the next tick only.
+  const int64_t room = freeBytes < 0 ? std::numeric_limits<int64_t>::max() / 2 : std::max<int64_t>(freeBytes - kDiskReserveBytes, 0) / 2;
+  nextDiskCheckAt_ = state_.BytesWritten.load() + room;
 }
 
 void TfrmMain::RefreshFreeSpace(int64_t freeBytes) {
