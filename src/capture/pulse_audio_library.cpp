@@ -148,10 +148,13 @@ void Stage(PulseChannel& open, const uint8_t* data, size_t length) {
   open.staged += length;
 }
 
-// Takes every chunk queued, not one chunk per wake-up: a source that sends many small chunks would
-// otherwise fall behind real time until the server drops audio. Returns false when the stream failed.
-bool DrainQueue(pa_stream* stream, PulseChannel& open) {
-  while (open.alive.load(std::memory_order_acquire)) {
+// Takes the `readable` bytes queued, every chunk, not one chunk per wake-up: a source that sends many
+// small chunks would otherwise fall behind real time until the server drops audio. Nothing arrives
+// while the callback runs, so the queue is empty once they are taken. Returns false when the stream
+// failed.
+bool DrainQueue(pa_stream* stream, PulseChannel& open, size_t readable) {
+  size_t taken = 0;
+  while (taken < readable && open.alive.load(std::memory_order_acquire)) {
     const void* data = nullptr;
     size_t length = 0;
     if (pa_stream_peek(stream, &data, &length) < 0) {
@@ -167,19 +170,20 @@ bool DrainQueue(pa_stream* stream, PulseChannel& open) {
       HandOverSilence(open, length);  // a hole: the server lost or skipped that stretch
     }
     pa_stream_drop(stream);
+    taken += length;
   }
   return true;
 }
 
-// On the loop's thread. Waits until about 20 ms are queued, then hands all of it over; nothing stays
-// staged between two calls.
-void OnStreamReadable(pa_stream* stream, size_t /*readable*/, void* userdata) {
+// On the loop's thread, with the length of the whole queue. Waits until about 20 ms are queued, then
+// hands all of it over; nothing stays staged between two calls. Every call into libpulse costs a
+// system call (its fork check), so the length given is used rather than asked for again.
+void OnStreamReadable(pa_stream* stream, size_t readable, void* userdata) {
   auto* open = static_cast<PulseChannel*>(userdata);
-  const size_t readable = pa_stream_readable_size(stream);
-  if (readable != static_cast<size_t>(-1) && readable < open->gather_bytes) {
+  if (readable < open->gather_bytes) {
     return;
   }
-  const bool ok = DrainQueue(stream, *open);
+  const bool ok = DrainQueue(stream, *open, readable);
   HandOverStaged(*open);
   if (!ok) {
     open->alive.store(false, std::memory_order_release);
