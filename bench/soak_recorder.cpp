@@ -4,10 +4,15 @@
 // as a jump in the sequence.
 //
 //   orvimo_soak_recorder --seconds <audio seconds> --dir <scratch folder> [--direct] [--keep]
+//                        [--timer-slack-ns <n>]
 //
 // --direct leaves SDL out: the input's buffers (20 ms each, as SDL delivers them) go straight into the
 // capture channel's hand-over (RecordChannel: peak meter, then RecordCallback, then OutputFile), which
 // measures the program's own part of the path apart from SDL's driver.
+//
+// --timer-slack-ns sets the timer slack the capture thread inherits (Linux). SDL's disk driver sleeps
+// before every buffer, also with a delay of 0 ms, and such a sleep lasts the thread's timer slack
+// (50 us by default): with a slack of 1 ns the driver's own pace shows.
 //
 // Prints key=value lines (bytes, timing, rate, frames lost/doubled/foreign) and exits 0 only when the
 // output holds the input exactly, followed by nothing but silence.
@@ -23,6 +28,10 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include "capture/record_channel.h"
 #include "capture/sdl_audio_library.h"
@@ -44,6 +53,7 @@ struct Options {
   std::filesystem::path dir = ".";
   bool keep = false;
   bool direct = false;
+  long timerSlackNs = 0;  // 0: the thread's default
 };
 
 Options ParseOptions(int argc, char** argv) {
@@ -58,9 +68,12 @@ Options ParseOptions(int argc, char** argv) {
       options.keep = true;
     } else if (arg == "--direct") {
       options.direct = true;
+    } else if (arg == "--timer-slack-ns" && i + 1 < argc) {
+      options.timerSlackNs = std::atol(argv[++i]);
     } else {
       std::cerr
-          << "usage: orvimo_soak_recorder --seconds <audio seconds> --dir <folder> [--direct] [--keep]\n";
+          << "usage: orvimo_soak_recorder --seconds <audio seconds> --dir <folder> [--direct] [--keep]"
+             " [--timer-slack-ns <n>]\n";
       std::exit(2);
     }
   }
@@ -231,11 +244,15 @@ int main(int argc, char** argv) {
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILEIN", input.c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", "0", 1);
+#ifdef __linux__
+    // Threads made from here on, SDL's capture thread among them, start with this slack.
+    if (options.timerSlackNs > 0) prctl(PR_SET_TIMERSLACK, static_cast<unsigned long>(options.timerSlackNs));
+#endif
     const RecordResult result = options.direct ? RecordDirect(input, output) : Record(output, inputBytes);
     const Verdict verdict = Verify(output, frames);
     const double megabytes = static_cast<double>(inputBytes) / 1e6;
 
-    std::printf("path=%s\n", options.direct ? "direct" : "sdl-disk");
+    std::printf("path=%s\ntimer_slack_ns=%ld\n", options.direct ? "direct" : "sdl-disk", options.timerSlackNs);
     std::printf("audio_seconds=%.0f\ninput_bytes=%llu\noutput_bytes=%llu\nbytes_counted=%lld\n",
                 options.seconds, static_cast<unsigned long long>(inputBytes),
                 static_cast<unsigned long long>(std::filesystem::file_size(output)),
