@@ -71,9 +71,8 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--timer-slack-ns" && i + 1 < argc) {
       options.timerSlackNs = std::atol(argv[++i]);
     } else {
-      std::cerr
-          << "usage: orvimo_soak_recorder --seconds <audio seconds> --dir <folder> [--direct] [--keep]"
-             " [--timer-slack-ns <n>]\n";
+      std::cerr << "usage: orvimo_soak_recorder --seconds <audio seconds> --dir <folder> [--direct] [--keep]"
+                   " [--timer-slack-ns <n>]\n";
       std::exit(2);
     }
   }
@@ -252,7 +251,8 @@ int main(int argc, char** argv) {
     const Verdict verdict = Verify(output, frames);
     const double megabytes = static_cast<double>(inputBytes) / 1e6;
 
-    std::printf("path=%s\ntimer_slack_ns=%ld\n", options.direct ? "direct" : "sdl-disk", options.timerSlackNs);
+    std::printf("path=%s\ntimer_slack_ns=%ld\n", options.direct ? "direct" : "sdl-disk",
+                options.timerSlackNs);
     std::printf("audio_seconds=%.0f\ninput_bytes=%llu\noutput_bytes=%llu\nbytes_counted=%lld\n",
                 options.seconds, static_cast<unsigned long long>(inputBytes),
                 static_cast<unsigned long long>(std::filesystem::file_size(output)),

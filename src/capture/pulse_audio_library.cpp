@@ -432,7 +432,7 @@ uint32_t PulseAudioLibrary::RecordStart(uint32_t frequency, uint32_t channels, u
   }
   const uint32_t bits = (flags & kRecord8Bits) != 0 ? 8 : 16;
   const pa_sample_spec sample_spec{bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE, frequency,
-                            static_cast<uint8_t>(channels)};
+                                   static_cast<uint8_t>(channels)};
   if ((channels != 1 && channels != 2) || !pa_sample_spec_valid(&sample_spec)) {
     return Fail(CaptureErrorCode::Format);
   }
@@ -454,7 +454,7 @@ uint32_t PulseAudioLibrary::RecordStart(uint32_t frequency, uint32_t channels, u
 
 uint32_t PulseAudioLibrary::OpenStreamLocked(const CaptureFormat& format, CaptureCallback proc, void* user) {
   const pa_sample_spec sample_spec{format.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE, format.frequency,
-                            static_cast<uint8_t>(format.channels)};
+                                   static_cast<uint8_t>(format.channels)};
   const uint32_t handle = NextHandle();
   auto open = std::make_unique<PulseChannel>(handle, *selected_device_, format, proc, user, mainloop_);
   // No channel map: the default for one or two channels, which the server mixes the source into.

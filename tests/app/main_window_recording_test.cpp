@@ -1,7 +1,7 @@
 // Recording with the button: start, pause, stop, capture errors, the status tick, the disk-space guard
 // and the level meter.
-#include <QGroupBox>
 #include <QEvent>
+#include <QGroupBox>
 #include <QObject>
 #include <QTest>
 

@@ -80,7 +80,8 @@ void TfrmMain::WatchDiskSpace() {
 
 void TfrmMain::PlanNextDiskCheck(int64_t freeBytes) {
   // Unknown free space is asked for again at the next tick only.
-  const int64_t room = freeBytes < 0 ? std::numeric_limits<int64_t>::max() / 2 : std::max<int64_t>(freeBytes - kDiskReserveBytes, 0) / 2;
+  const int64_t room = freeBytes < 0 ? std::numeric_limits<int64_t>::max() / 2
+                                     : std::max<int64_t>(freeBytes - kDiskReserveBytes, 0) / 2;
   nextDiskCheckAt_ = state_.BytesWritten.load() + room;
 }
 
