@@ -44,6 +44,11 @@ uint32_t FragmentBytes(const CaptureFormat& format) { return BytesPerSlice(forma
 // meter sees every delivery.
 uint32_t GatherBytes(const CaptureFormat& format) { return BytesPerSlice(format, 50); }
 
+pa_sample_spec SampleSpec(const CaptureFormat& format) {
+  return pa_sample_spec{format.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE, format.frequency,
+                        static_cast<uint8_t>(format.channels)};
+}
+
 void SignalMainloop(pa_threaded_mainloop* mainloop) { pa_threaded_mainloop_signal(mainloop, 0); }
 
 void OnContextState(pa_context* /*context*/, void* userdata) {
@@ -430,9 +435,8 @@ uint32_t PulseAudioLibrary::RecordStart(uint32_t frequency, uint32_t channels, u
   if (!initialized_ || !selected_device_) {
     return Fail(CaptureErrorCode::NotInitialized);
   }
-  const uint32_t bits = (flags & kRecord8Bits) != 0 ? 8 : 16;
-  const pa_sample_spec sample_spec{bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE, frequency,
-                                   static_cast<uint8_t>(channels)};
+  const CaptureFormat format{frequency, channels, (flags & kRecord8Bits) != 0 ? 8u : 16u};
+  const pa_sample_spec sample_spec = SampleSpec(format);
   if ((channels != 1 && channels != 2) || !pa_sample_spec_valid(&sample_spec)) {
     return Fail(CaptureErrorCode::Format);
   }
@@ -444,7 +448,7 @@ uint32_t PulseAudioLibrary::RecordStart(uint32_t frequency, uint32_t channels, u
     if (!EnsureConnectedLocked()) {
       return Fail(CaptureErrorCode::NotAvailable);
     }
-    return OpenStreamLocked(CaptureFormat{frequency, channels, bits}, proc, user);
+    return OpenStreamLocked(format, proc, user);
   } catch (const std::bad_alloc&) {
     return Fail(CaptureErrorCode::Memory);
   } catch (...) {
@@ -453,8 +457,7 @@ uint32_t PulseAudioLibrary::RecordStart(uint32_t frequency, uint32_t channels, u
 }
 
 uint32_t PulseAudioLibrary::OpenStreamLocked(const CaptureFormat& format, CaptureCallback proc, void* user) {
-  const pa_sample_spec sample_spec{format.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE, format.frequency,
-                                   static_cast<uint8_t>(format.channels)};
+  const pa_sample_spec sample_spec = SampleSpec(format);
   const uint32_t handle = NextHandle();
   auto open = std::make_unique<PulseChannel>(handle, *selected_device_, format, proc, user, mainloop_);
   // No channel map: the default for one or two channels, which the server mixes the source into.

@@ -3,10 +3,7 @@
 #include "pulse_session.h"
 
 #include <signal.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
 
 namespace orvimo::capture {
