@@ -30,9 +30,11 @@ class FakeClock : public Clock {
 class FakeFreeSpace : public FreeSpace {
  public:
   int64_t bytes = int64_t{50} * 1024 * 1024 * 1024;
+  std::string failure;  // not empty: the query throws this, as a disk that went away can
   std::vector<std::string> queriedPaths;
   int64_t BytesFree(const std::string& path) override {
     queriedPaths.push_back(path);
+    if (!failure.empty()) throw std::runtime_error(failure);
     return bytes;
   }
 };

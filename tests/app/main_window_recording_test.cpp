@@ -2,6 +2,7 @@
 // and the level meter.
 #include <QEvent>
 #include <QGroupBox>
+#include <QLocale>
 #include <QObject>
 #include <QTest>
 
@@ -100,6 +101,27 @@ TEST_F(MainWindowTest, RecordingFollowsTheFormatControlsAndCountsFiles) {
   EXPECT_EQ(bytes[44], 128);           // 8-bit silence
   EXPECT_EQ(ReadFile(Path("small 2.wav")).size(), 44u);
   EXPECT_EQ(U32At(ReadFile(Path("small 2.wav")), 4), 36u);
+}
+
+// Numbers come from the controls' values, never from their text in the locale's digits; a file name
+// keeps its bytes (Linux names need not be UTF-8), also through an edit of the name.
+TEST_F(MainWindowTest, LocaleDigitsAndNonUtf8NamesReachTheFileAsGiven) {
+  const QLocale before;
+  QLocale::setDefault(QLocale(QLocale::Arabic, QLocale::Egypt));
+  Create("\"" + Path("take_\xFF_[i].wav") + "\"");
+  QLocale::setDefault(before);
+  EXPECT_NE(window->cOutHz->cleanText().toStdString(), "44100");  // the locale's own digits
+  ASSERT_TRUE(State().Recording) << (dialogs.errors.empty() ? "" : dialogs.errors.front());
+  window->bRecClick();
+  const auto bytes = ReadFile(Path("take_\xFF_1.wav"));
+  ASSERT_EQ(bytes.size(), 44u);
+  EXPECT_EQ(U32At(bytes, 24), 44100u);
+
+  // An edit of the name elsewhere leaves the byte alone.
+  window->eOutfile->setText(window->eOutfile->text().replace("[i]", "b"));
+  window->bRecClick();
+  EXPECT_TRUE(State().Recording);
+  EXPECT_TRUE(std::filesystem::exists(Path("take_\xFF_b.wav")));
 }
 
 TEST_F(MainWindowTest, RightButtonWhileIdleChangesNothing) {

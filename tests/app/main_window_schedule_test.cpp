@@ -303,6 +303,61 @@ TEST_F(ScheduleTest, NoRecordingBeginsWhileTheWindowCloses) {
   EXPECT_FALSE(std::filesystem::exists(Path("take_2.wav")));
 }
 
+// A status query that fails every second: one error box however many ticks arrive while it is open,
+// the text once on the standard error, and the stop limit and its action still run.
+TEST_F(ScheduleTest, FailingTickOpensOneBoxAndStillStopsAndActs) {
+  CreateWithOutput();
+  SetAction(WhenFinishedAction::ShutdownComputer);
+  ArmStopAfter(1, 0);
+  window->bRecClick();
+  freeSpace.failure = "The disk went away";
+  // Ticks as the timer delivers them, through the window's own error handling.
+  const auto timerTick = [&] { ASSERT_TRUE(QMetaObject::invokeMethod(window->Timer, "timeout")); };
+  int nestedTicks = 0;
+  dialogs.duringError = [&] {
+    while (nestedTicks < 3) {
+      ++nestedTicks;
+      timerTick();
+    }
+  };
+  ::testing::internal::CaptureStderr();
+  timerTick();
+  const std::string printed = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(nestedTicks, 3);
+  EXPECT_EQ(dialogs.errors, std::vector<std::string>{"The disk went away"});
+  EXPECT_EQ(printed, "The disk went away\n");
+
+  Deliver(1048576);
+  timerTick();
+  EXPECT_FALSE(State().Recording);
+  EXPECT_EQ(shutdown.requests, std::vector<uint32_t>{12});
+  EXPECT_EQ(dialogs.errors.size(), 2u);  // once the first box is closed, a new failure shows again
+}
+
+// While the close saves the settings, no tick runs and nothing new begins, even when the save fails
+// and its error box waits for the user.
+TEST_F(ScheduleTest, CloseWhoseSaveFailsRunsNoTickAndNoAction) {
+  CreateWithOutput();
+  window->show();
+  settings.readOnly = true;
+  SetAction(WhenFinishedAction::ShutdownComputer);
+  ArmStopAfter(1, 0);
+  window->bRecClick();
+  Deliver(1048576);
+  bool timersActive = true;
+  dialogs.duringError = [&] {
+    timersActive = window->Timer->isActive() || window->vuTimer->isActive();
+    QMetaObject::invokeMethod(window->Timer, "timeout");  // a tick already on its way
+  };
+  window->close();
+  EXPECT_EQ(dialogs.errors, std::vector<std::string>{"Failed to set data for 'FormVersion'"});
+  EXPECT_FALSE(timersActive);
+  EXPECT_TRUE(shutdown.requests.empty());
+  EXPECT_TRUE(flasher.counts.empty());
+  const auto bytes = ReadFile(Path("take_1.wav"));
+  EXPECT_EQ(U32At(bytes, 40), bytes.size() - 44);
+}
+
 TEST_F(ScheduleTest, NoRecordingBeginsWhileAFailedStartReportsItsError) {
   CreateWithOutput();
   audio.RefuseRecordStart(1);

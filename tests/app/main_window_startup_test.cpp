@@ -242,6 +242,21 @@ TEST_F(MainWindowTest, StoredSettingsAreRestoredAtTheFirstShowAndSavedOnClose) {
   EXPECT_EQ(settings.values["cOutFormatC_ItemIndex"], "0");
 }
 
+// A stored format at the usual rate changes no spin value: the data rate must follow it all the same.
+TEST_F(MainWindowTest, RestoredMonoAtTheUsualRateSetsTheTimeDisplays) {
+  settings.values = {{"cOutFormatC_ItemIndex", "0"}, {"cOutHz_Value", "44100"}};
+  freeSpace.bytes = int64_t{88200} * 3600;  // an hour of 16-bit mono
+  Create();
+  window->SetOutfileText(Path("mono.wav"));
+  window->show();
+  EXPECT_EQ(State().BytesPerSec, 88200);
+  EXPECT_EQ(Text(window->lFree), " 01 : 00 : 00");
+  window->bRecClick();
+  audio.DeliverSilence(2.0);
+  Tick();
+  EXPECT_EQ(Text(window->lRecorded), " 00 : 00 : 02");
+}
+
 TEST_F(MainWindowTest, UnreadableSettingsAreReportedOnceTheWindowShows) {
   struct UnreadableSettings : MemorySettings {
     std::optional<std::string> Read(const std::string& name) override {

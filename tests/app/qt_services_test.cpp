@@ -1,5 +1,5 @@
-// The real services behind the window: termination signals, the date/time pickers, the alert box and
-// the free-space query.
+// The real services behind the window: termination signals, the date/time pickers, the alert box, the
+// window flasher and the free-space query.
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QApplication>
@@ -8,10 +8,12 @@
 #include <QTest>
 
 #include <csignal>
+#include <vector>
 
 #include "app/qt/date_time_picker.h"
 #include "app/qt/posix_free_space.h"
 #include "app/qt/qt_dialogs.h"
+#include "app/qt/qt_window_flasher.h"
 #include "app/qt/termination_signals.h"
 
 namespace orvimo {
@@ -86,6 +88,19 @@ TEST(QtDialogs, AlertReturnsAtOnceAndReportsItsClosing) {
   EXPECT_FALSE(closed);
   alert->button(QMessageBox::Ok)->click();
   EXPECT_TRUE(closed);
+}
+
+TEST(QtWindowFlasher, AsksForAttentionAsLongAsTheFlashesTake) {
+  std::vector<int> durations;
+  QtWindowFlasher flasher([&durations](QWidget*, int ms) { durations.push_back(ms); });
+  flasher.FlashAppWindow(3);  // no window yet
+  QWidget window;
+  flasher.SetWindow(&window);
+  flasher.FlashAppWindow(3);
+  flasher.FlashAppWindow(10);
+  ASSERT_EQ(durations.size(), 2u);
+  EXPECT_GT(durations[0], 0);
+  EXPECT_EQ(durations[1] * 3, durations[0] * 10);
 }
 
 TEST(PosixFreeSpace, AsksTheNearestExistingFolder) {

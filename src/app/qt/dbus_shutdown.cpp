@@ -61,7 +61,8 @@ bool DbusShutdown::ShutdownComputer(uint32_t flags) {
       QDBusMessage call = QDBusMessage::createMethodCall(
           QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
           QStringLiteral("org.freedesktop.login1.Manager"), LoginManagerMethod(flags));
-      // false: do not ask the user or running programs for permission (the force flag).
+      // interactive = false: no password prompt. It is no force: a block inhibitor held by another
+      // program, or the desktop's policy, still makes the login manager refuse the power-off.
       call << QVariant(false);
       const QDBusMessage reply = bus.call(call, QDBus::Block, kCallTimeoutMs);
       accepted = reply.type() == QDBusMessage::ReplyMessage;

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <utility>
 
 #include "app/qt/date_time_picker.h"
 #include "app/qt/qt_window_placement.h"
@@ -39,6 +40,19 @@ int WhenFinishedIndexOf(std::string word) {
   return static_cast<int>(WhenFinishedAction::DoNothing);
 }
 
+AppServices WithDialogs(AppServices services, Dialogs& dialogs) {
+  return {.audio = services.audio,
+          .clock = services.clock,
+          .freeSpace = services.freeSpace,
+          .dialogs = dialogs,
+          .flasher = services.flasher,
+          .shutdown = services.shutdown,
+          .settings = services.settings,
+          .placement = services.placement,
+          .formatSettings = std::move(services.formatSettings),
+          .commandLine = std::move(services.commandLine)};
+}
+
 void SelectQuietly(QComboBox* list, int index) {
   const QSignalBlocker blocker(list);
   list->setCurrentIndex(index);
@@ -47,7 +61,7 @@ void SelectQuietly(QComboBox* list, int index) {
 }  // namespace
 
 TfrmMain::TfrmMain(AppServices services, QWidget* parent)
-    : QWidget(parent), services_(std::move(services)), guard_(services_.dialogs) {
+    : QWidget(parent), guard_(services.dialogs), services_(WithDialogs(std::move(services), guard_)) {
   CreateControls();
   WireEvents();
   WindowPlacementAccess* placement = services_.placement;
@@ -206,6 +220,9 @@ void TfrmMain::showEvent(QShowEvent* event) {
         this, [this, message = std::string(error.what())] { services_.dialogs.ShowError(message); },
         Qt::QueuedConnection);
   }
+  // The restore sets the format lists quietly and a rate equal to the present one changes nothing, so
+  // the data rate and the time labels are brought up to the restored format here.
+  if (FormStorage->Active()) Guarded([this] { cOutFormatBChange(); });
   Guarded([this] { FormShow(); });
 }
 
@@ -214,6 +231,10 @@ void TfrmMain::FormShow() { eOutfile->setFocus(); }
 void TfrmMain::closeEvent(QCloseEvent* event) {
   if (!closed_) {
     closed_ = true;
+    // First of all: no tick may reach a stop limit and run its action (a new file, a power-off) while
+    // a box of the close is open.
+    Timer->stop();
+    vuTimer->stop();
     // The recording is completed even when the settings cannot be written.
     RunClosingStep([this] {
       if (FormStorage->Active()) FormStorage->Save(false);
@@ -260,7 +281,7 @@ void TfrmMain::FormClose() {
 }
 
 void TfrmMain::bSaveClick() {
-  const auto chosen = services_.dialogs.AskSaveFileName(eOutfile->text().toLocal8Bit().toStdString());
+  const auto chosen = services_.dialogs.AskSaveFileName(OutfileTemplate());
   if (chosen) SetOutfileText(*chosen);
 }
 

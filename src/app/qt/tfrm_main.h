@@ -116,6 +116,8 @@ class TfrmMain : public QWidget {
 
   // Code that changes a control the way a user would, running the same change handling.
   void SetOutfileText(const std::string& text);
+  // The name template in the edit, as the bytes it was given (see FileNameToText).
+  std::string OutfileTemplate() const;
   void SetChecked(QAbstractButton* button, bool checked);
   void SetSpinValue(QSpinBox* spin, int value);
 
@@ -182,8 +184,9 @@ class TfrmMain : public QWidget {
   }
   void RunClosingStep(const std::function<void()>& step);
 
-  AppServices services_;
+  // Before services_, whose dialogs it is: every error box of the window goes through the guard.
   ErrorGuard guard_;
+  AppServices services_;
   RecordingState state_;
   std::unique_ptr<WindowPlacementAccess> ownPlacement_;
   int timerTag_ = 0;

@@ -19,6 +19,7 @@
 
 #include "app/qt/date_time_picker.h"
 #include "app/qt/tfrm_main.h"
+#include "base/file_name_text.h"
 #include "controls/color32.h"
 #include "controls/qt/paint_box32.h"
 #include "controls/qt/tambor_button.h"
@@ -346,10 +347,12 @@ std::vector<StoredProperty> TfrmMain::StoredProperties() {
 void TfrmMain::SetOutfileText(const std::string& text) {
   {
     const QSignalBlocker blocker(eOutfile);
-    eOutfile->setText(QString::fromLocal8Bit(text.c_str()));
+    eOutfile->setText(QString::fromStdU16String(FileNameToText(text)));
   }
   eOutfileChange();
 }
+
+std::string TfrmMain::OutfileTemplate() const { return FileNameFromText(eOutfile->text().toStdU16String()); }
 
 void TfrmMain::SetChecked(QAbstractButton* button, bool checked) {
   if (button->isChecked() == checked) return;

@@ -10,7 +10,6 @@
 
 #include "app/qt/tfrm_main.h"
 #include "app/status_texts.h"
-#include "base/int_conversion.h"
 #include "controls/qt/tambor_button.h"
 #include "recording/file_name_template.h"
 
@@ -40,13 +39,13 @@ void TfrmMain::StartRecording() {
   dtTStartChange();
   dtTStopChange();
 
-  const int sampleRate = StrToInt(cOutHz->cleanText().toStdString());
+  const int sampleRate = cOutHz->value();  // never the text, which is in the locale's digits
   const uint16_t channels = cOutFormatC->currentIndex() == 0 ? 1 : 2;
   const uint16_t bits = cOutFormatB->currentIndex() == 0 ? 8 : 16;
   state_.Header = MakeWaveHeader(channels, static_cast<uint32_t>(sampleRate), bits);
   ++state_.FileCounter;
 
-  std::string fileName = Parse(eOutfile->text().toLocal8Bit().toStdString());
+  std::string fileName = Parse(OutfileTemplate());
   fileName.erase(std::remove(fileName.begin(), fileName.end(), '"'), fileName.end());
   lFilename->setText(FromLocal(" " + fileName));
   lFilename->setToolTip(FromLocal(fileName));

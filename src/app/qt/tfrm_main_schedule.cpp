@@ -33,7 +33,7 @@ QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text.
 }  // namespace
 
 void TfrmMain::eOutfileChange() {
-  state_.DiskDrive = DiskDriveOf(eOutfile->text().toLocal8Bit().toStdString());
+  state_.DiskDrive = DiskDriveOf(OutfileTemplate());
   TimerTimer(bRec);
 }
 
@@ -45,25 +45,32 @@ void TfrmMain::cOutFormatBChange() {
 
 void TfrmMain::TimerTimer(QObject* Sender) {
   if (state_.Paused) return;
+  // A display step that fails (a disk that went away) is reported after the rest of the tick, so the
+  // stop test and the action after it still run.
+  std::exception_ptr displayError;
   if (Sender == bRec || state_.Recording) {
-    const int64_t freeBytes = QueryFreeSpace();
-    RefreshFreeSpace(freeBytes);
-    if (GuardDiskSpace(freeBytes)) return;
-    PlanNextDiskCheck(freeBytes);
-    RefreshRecorded();
+    try {
+      const int64_t freeBytes = QueryFreeSpace();
+      RefreshFreeSpace(freeBytes);
+      if (GuardDiskSpace(freeBytes)) return;
+      PlanNextDiskCheck(freeBytes);
+      RefreshRecorded();
+    } catch (...) {
+      displayError = std::current_exception();
+    }
   }
   if (!state_.Recording) {
     ScheduledStartTest();
-    return;
+  } else if (!CheckDeviceLost()) {
+    timerTag_ = 1 - timerTag_;
+    SetMessageColor(state_.MessageColors[timerTag_]);
+    StopTest();
   }
-  if (CheckDeviceLost()) return;
-  timerTag_ = 1 - timerTag_;
-  SetMessageColor(state_.MessageColors[timerTag_]);
-  StopTest();
+  if (displayError) std::rethrow_exception(displayError);
 }
 
 int64_t TfrmMain::QueryFreeSpace() {
-  const std::string outputTemplate = eOutfile->text().toLocal8Bit().toStdString();
+  const std::string outputTemplate = OutfileTemplate();
   return services_.freeSpace.BytesFree(FreeSpaceQueryPath(outputTemplate, state_.DiskDrive));
 }
 
@@ -137,11 +144,19 @@ void TfrmMain::StopTest() {
   }
   if (!reached) return;
   if (rbStopTime->isChecked()) SetChecked(cbStop, false);
-  StopRecording();
+  // A stop that could not patch the header has still ended the recording: the action follows.
+  std::exception_ptr stopError;
+  try {
+    StopRecording();
+  } catch (...) {
+    stopError = std::current_exception();
+  }
   RunWhenFinishedAction();
+  if (stopError) std::rethrow_exception(stopError);
 }
 
 void TfrmMain::RunWhenFinishedAction() {
+  if (closed_) return;  // nothing new begins while the window closes
   switch (static_cast<WhenFinishedAction>(cWhenFinished->currentIndex())) {
     case WhenFinishedAction::DoNothing:
       services_.flasher.FlashAppWindow(3);
@@ -165,7 +180,7 @@ void TfrmMain::RunWhenFinishedAction() {
 // The name change refreshes the display, which must not start a scheduled recording of its own.
 void TfrmMain::StartNewRecording() {
   const Sequence sequence(sequencesInProgress_);
-  const std::string current = eOutfile->text().toLocal8Bit().toStdString();
+  const std::string current = OutfileTemplate();
   const std::string next = WithCounterBeforeExtension(current);
   if (next != current) SetOutfileText(next);
   StartRecording();
