@@ -1,7 +1,8 @@
 # The requests to the login manager over D-Bus (power off, the sleep lock), tested against a mock login
 # manager on a private bus. Each source is compiled in directly so the tests do not wait for the rest
 # of the window library.
-add_library(orvimo_mock_login_manager STATIC ${CMAKE_CURRENT_LIST_DIR}/mock_login_manager.cpp)
+add_library(orvimo_mock_login_manager STATIC ${CMAKE_CURRENT_LIST_DIR}/mock_login_manager.cpp
+                                             ${CMAKE_CURRENT_LIST_DIR}/mock_login_manager_main.cpp)
 target_link_libraries(orvimo_mock_login_manager PUBLIC Qt6::DBus Qt6::Core GTest::gtest)
 
 function(orvimo_login_manager_test name source)

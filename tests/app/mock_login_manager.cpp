@@ -44,6 +44,27 @@ const QString& SystemBusSocket() {
   return socket;
 }
 
+// Calls a method that answers with an array of structures and reads each with readItem; an empty list,
+// and a test failure, when the call fails.
+template <typename Item, typename ReadItem>
+QList<Item> ArrayOfStructures(QDBusConnection& bus, const QDBusMessage& request, ReadItem readItem) {
+  const QDBusMessage reply = bus.call(request, QDBus::Block, 5000);
+  QList<Item> items;
+  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+    ADD_FAILURE() << request.member().toStdString() << " failed: " << reply.errorMessage().toStdString();
+    return items;
+  }
+  const QDBusArgument list = reply.arguments().at(0).value<QDBusArgument>();
+  list.beginArray();
+  while (!list.atEnd()) {
+    list.beginStructure();
+    items << readItem(list);
+    list.endStructure();
+  }
+  list.endArray();
+  return items;
+}
+
 }  // namespace
 
 const QString& SystemBusAddress() {
@@ -107,24 +128,12 @@ void MockLoginManager::Stop() { StopChild(mock_); }
 QList<QVariantList> MockLoginManager::CallsOf(const QString& method) {
   QDBusMessage request = QDBusMessage::createMethodCall(kLogin1, kLogin1Path, kMock, "GetMethodCalls");
   request << method;
-  const QDBusMessage reply = bus_.call(request, QDBus::Block, 5000);
-  QList<QVariantList> calls;
-  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-    ADD_FAILURE() << "GetMethodCalls failed: " << reply.errorMessage().toStdString();
-    return calls;
-  }
-  const QDBusArgument list = reply.arguments().at(0).value<QDBusArgument>();
-  list.beginArray();
-  while (!list.atEnd()) {
+  return ArrayOfStructures<QVariantList>(bus_, request, [](const QDBusArgument& call) {
     qulonglong timestamp = 0;
     QVariantList arguments;
-    list.beginStructure();
-    list >> timestamp >> arguments;
-    list.endStructure();
-    calls << arguments;
-  }
-  list.endArray();
-  return calls;
+    call >> timestamp >> arguments;
+    return arguments;
+  });
 }
 
 void MockLoginManager::Clear() {
@@ -132,25 +141,14 @@ void MockLoginManager::Clear() {
 }
 
 QList<QStringList> MockLoginManager::Inhibitors() {
-  const QDBusMessage reply = bus_.call(
-      QDBusMessage::createMethodCall(kLogin1, kLogin1Path, kManager, "ListInhibitors"), QDBus::Block, 5000);
-  QList<QStringList> locks;
-  if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-    ADD_FAILURE() << "ListInhibitors failed: " << reply.errorMessage().toStdString();
-    return locks;
-  }
-  const QDBusArgument list = reply.arguments().at(0).value<QDBusArgument>();
-  list.beginArray();
-  while (!list.atEnd()) {
+  const QDBusMessage request =
+      QDBusMessage::createMethodCall(kLogin1, kLogin1Path, kManager, "ListInhibitors");
+  return ArrayOfStructures<QStringList>(bus_, request, [](const QDBusArgument& lock) {
     QString what, who, why, mode;
     uint uid = 0, pid = 0;
-    list.beginStructure();
-    list >> what >> who >> why >> mode >> uid >> pid;
-    list.endStructure();
-    locks << QStringList{what, who, why, mode};
-  }
-  list.endArray();
-  return locks;
+    lock >> what >> who >> why >> mode >> uid >> pid;
+    return QStringList{what, who, why, mode};
+  });
 }
 
 bool MockLoginManager::WaitForInhibitors(const QList<QStringList>& expected) {

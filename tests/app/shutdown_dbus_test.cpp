@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <ostream>
@@ -90,10 +89,3 @@ TEST(ShutdownOverDbus, SilentLoginManagerTimesOut) {
 
 }  // namespace
 }  // namespace orvimo
-
-int main(int argc, char** argv) {
-  QCoreApplication application(argc, argv);
-  orvimo::testing::UsePrivateSystemBus();
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include "app/qt/logind_sleep_inhibitor.h"
@@ -92,10 +91,3 @@ TEST(SleepLockWithoutLoginManager, MissingOrSilentLoginManagerOrBusGivesFalseQui
 
 }  // namespace
 }  // namespace orvimo
-
-int main(int argc, char** argv) {
-  QCoreApplication application(argc, argv);
-  orvimo::testing::UsePrivateSystemBus();
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
