@@ -7,6 +7,7 @@
 #include "app/free_space.h"
 #include "app/settings_backend.h"
 #include "app/shutdown.h"
+#include "app/sleep_inhibitor.h"
 #include "app/window_flasher.h"
 #include "app/window_placement.h"
 #include "base/date_time.h"
@@ -23,6 +24,8 @@ struct AppServices {
   Dialogs& dialogs;
   WindowFlasher& flasher;
   Shutdown& shutdown;
+  // Held while a recording runs or a scheduled start waits; windows built without one refuse it.
+  SleepInhibitor& sleepInhibitor = NoSleepInhibitor::Shared();
   SettingsBackend& settings;
   // Null: the window keeps its own placement access on itself.
   WindowPlacementAccess* placement = nullptr;

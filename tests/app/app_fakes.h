@@ -15,6 +15,7 @@
 #include "app/free_space.h"
 #include "app/settings_backend.h"
 #include "app/shutdown.h"
+#include "app/sleep_inhibitor.h"
 #include "app/window_flasher.h"
 #include "app/window_placement.h"
 
@@ -75,6 +76,26 @@ class FakeShutdown : public Shutdown {
     requests.push_back(flags);
     return false;
   }
+};
+
+// Keeps the reasons it was asked to hold sleep off for; refuses every lock when told to.
+class FakeSleepInhibitor : public SleepInhibitor {
+ public:
+  bool refuse = false;
+  std::vector<std::string> holds;  // every Hold's reason, refused ones too
+  int releases = 0;
+  std::optional<std::string> held;  // the reason of the lock held now
+  bool Hold(const std::string& why) override {
+    holds.push_back(why);
+    if (refuse) return false;
+    held = why;
+    return true;
+  }
+  void Release() override {
+    ++releases;
+    held.reset();
+  }
+  std::string Failure() const override { return "no login manager"; }
 };
 
 class MemorySettings : public SettingsBackend {

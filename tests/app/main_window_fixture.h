@@ -39,6 +39,7 @@ class MainWindowTest : public ::testing::Test {
                                                     .dialogs = dialogs,
                                                     .flasher = flasher,
                                                     .shutdown = shutdown,
+                                                    .sleepInhibitor = sleepInhibitor,
                                                     .settings = settings,
                                                     .placement = &placement,
                                                     .formatSettings = FormatSettings{},
@@ -88,6 +89,7 @@ class MainWindowTest : public ::testing::Test {
   FakeDialogs dialogs;
   FakeFlasher flasher;
   FakeShutdown shutdown;
+  FakeSleepInhibitor sleepInhibitor;
   MemorySettings settings;
   FakePlacement placement;
   std::unique_ptr<TfrmMain> window;  // last, so it goes before the fakes it uses

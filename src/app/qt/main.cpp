@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/qt/dbus_shutdown.h"
 #include "app/qt/ini_settings_backend.h"
+#include "app/qt/logind_sleep_inhibitor.h"
 #include "app/qt/posix_free_space.h"
 #include "app/qt/qt_dialogs.h"
 #include "app/qt/qt_window_flasher.h"
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
   orvimo::QtDialogs dialogs;
   orvimo::QtWindowFlasher flasher;
   orvimo::DbusShutdown shutdown;
+  orvimo::LogindSleepInhibitor sleepInhibitor;
   orvimo::IniSettingsBackend settings(orvimo::IniSettingsBackend::DefaultExeName());
 
   orvimo::TfrmMain window({.audio = *audio,
@@ -55,6 +57,7 @@ int main(int argc, char** argv) {
                            .dialogs = dialogs,
                            .flasher = flasher,
                            .shutdown = shutdown,
+                           .sleepInhibitor = sleepInhibitor,
                            .settings = settings,
                            .placement = nullptr,
                            .formatSettings = orvimo::FormatSettings::FromSystem(),

@@ -1,0 +1,66 @@
+#pragma once
+
+// A stand-in system bus and login manager for the requests the program makes over D-Bus: a private bus
+// daemon plays the system bus, python3-dbusmock's logind template plays the login manager and records
+// what it is asked. Nothing is powered off and no real lock is taken.
+
+#include <QDBusConnection>
+#include <QList>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+namespace orvimo::testing {
+
+// The bus library reads DBUS_SYSTEM_BUS_ADDRESS once per process, so every bus of a test program
+// listens on this one socket path; a test without a running daemon finds no bus there. main() calls
+// UsePrivateSystemBus() before any bus is opened.
+const QString& SystemBusAddress();
+void UsePrivateSystemBus();
+
+// A bus daemon of the session type standing in for the system bus.
+class PrivateSystemBus {
+ public:
+  PrivateSystemBus();
+  ~PrivateSystemBus();
+
+  bool Running() const;
+  const QString& Address() const { return SystemBusAddress(); }
+
+ private:
+  QTemporaryDir configDir_;
+  QProcess daemon_;
+};
+
+// The mock login manager on the private bus; its org.freedesktop.DBus.Mock interface tells which
+// methods were called with which arguments.
+class MockLoginManager {
+ public:
+  explicit MockLoginManager(const QString& busAddress);
+  ~MockLoginManager();
+
+  bool WaitUntilOnBus();
+  void Stop();
+  qint64 Pid() const { return mock_.processId(); }
+
+  // The argument lists of every call of the given login manager method since the last Clear().
+  QList<QVariantList> CallsOf(const QString& method);
+  void Clear();
+
+  // The inhibitor locks the login manager holds now, each as what, who, why and mode.
+  QList<QStringList> Inhibitors();
+  // Waits (up to a few seconds) until the login manager holds exactly these locks; they are
+  // released asynchronously, when it notices that the descriptor's other end has closed.
+  bool WaitForInhibitors(const QList<QStringList>& expected);
+  // From now on the given login manager method answers with this D-Bus error.
+  bool Refuse(const QString& method, const QString& inSignature, const QString& outSignature,
+              const QString& errorName);
+
+ private:
+  QDBusConnection bus_;
+  QProcess mock_;
+};
+
+}  // namespace orvimo::testing
