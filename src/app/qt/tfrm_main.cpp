@@ -47,6 +47,7 @@ AppServices WithDialogs(AppServices services, Dialogs& dialogs) {
           .dialogs = dialogs,
           .flasher = services.flasher,
           .shutdown = services.shutdown,
+          .sleepInhibitor = services.sleepInhibitor,
           .settings = services.settings,
           .placement = services.placement,
           .formatSettings = std::move(services.formatSettings),
