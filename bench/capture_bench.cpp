@@ -27,8 +27,8 @@ std::vector<uint8_t> NoiseBuffer(size_t size) {
 }
 
 // One 20 ms buffer at 44100 Hz in the given layout.
-void HandOverOneBuffer(benchmark::State& state, CaptureFormat format) {
-  const auto buffer = NoiseBuffer(format.frequency / 50 * format.FrameSize());
+void HandOverOneBuffer(benchmark::State& state, SampleFormat format) {
+  const auto buffer = NoiseBuffer(format.rate / 50 * format.BlockAlign());
   RecordChannel channel(1, format, Accept, nullptr);
   for (auto _ : state) {
     channel.HandOver(buffer.data(), static_cast<uint32_t>(buffer.size()));
@@ -38,8 +38,8 @@ void HandOverOneBuffer(benchmark::State& state, CaptureFormat format) {
   state.counters["buffer_bytes"] = static_cast<double>(buffer.size());
 }
 
-void BM_HandOver_Stereo16(benchmark::State& state) { HandOverOneBuffer(state, CaptureFormat{44100, 2, 16}); }
-void BM_HandOver_Mono8(benchmark::State& state) { HandOverOneBuffer(state, CaptureFormat{44100, 1, 8}); }
+void BM_HandOver_Stereo16(benchmark::State& state) { HandOverOneBuffer(state, SampleFormat{44100, 2, 16}); }
+void BM_HandOver_Mono8(benchmark::State& state) { HandOverOneBuffer(state, SampleFormat{44100, 1, 8}); }
 
 BENCHMARK(BM_HandOver_Stereo16);
 BENCHMARK(BM_HandOver_Mono8);

@@ -22,6 +22,14 @@ enum class CaptureErrorCode : int {
   Unknown = -1,        // "Unknown problem!"
 };
 
+// Stretches of captured audio that the device or the sound server had to drop, since the channel started.
+struct DropoutCount {
+  uint64_t count = 0;
+  uint64_t bytes_lost = 0;  // 0 when the backend cannot tell how much
+
+  bool operator==(const DropoutCount&) const = default;
+};
+
 // The fixed message of an error code; "Unknown error!" for any code not in the table.
 std::string CaptureErrorMessage(int code);
 
@@ -50,6 +58,9 @@ class AudioLibrary {
   virtual uint32_t ChannelGetLevel(uint32_t handle) = 0;
   // False once the channel's device has gone away (unplugged, sound server ended); true while it captures.
   virtual bool ChannelIsActive(uint32_t handle) = 0;
+  // The dropouts of a channel that has not been stopped; {0, 0} for 0 or a stopped handle, so read it
+  // before ChannelStop. A library that cannot tell reports none.
+  virtual DropoutCount ChannelGetDropouts(uint32_t /*handle*/) { return {}; }
   virtual bool Stop() = 0;
   virtual bool Free() = 0;
 };

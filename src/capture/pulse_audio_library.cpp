@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstring>
-#include <new>
+
+#include "capture/dropout_clock.h"
 
 namespace orvimo::capture {
 
@@ -29,23 +31,29 @@ struct MainloopLock {
 };
 
 // 1/per_second of a second of audio, in whole frames.
-uint32_t BytesPerSlice(const CaptureFormat& format, uint32_t per_second) {
-  const uint32_t frames = std::max<uint32_t>(1, (format.frequency + per_second / 2) / per_second);
-  return frames * format.FrameSize();
+uint32_t BytesPerSlice(const SampleFormat& format, uint32_t per_second) {
+  const uint32_t frames = std::max<uint32_t>(1, (format.rate + per_second / 2) / per_second);
+  return frames * format.BlockAlign();
 }
 
 // What the server is asked to deliver at a time: about 40 ms. Every delivery wakes the capture thread
 // (and, through the latency asked for, the source's own thread), so this sets most of what a running
 // recording costs: asking for 20 ms woke it some 60 times a second instead of under 40. The level
 // meter reads every 20 ms and holds a level over reads that find no new buffer.
-uint32_t FragmentBytes(const CaptureFormat& format) { return BytesPerSlice(format, 25); }
+uint32_t FragmentBytes(const SampleFormat& format) { return BytesPerSlice(format, 25); }
 
 // What is gathered before it is handed over: about 20 ms, so one delivery makes one hand-over and the
 // meter sees every delivery.
-uint32_t GatherBytes(const CaptureFormat& format) { return BytesPerSlice(format, 50); }
+uint32_t GatherBytes(const SampleFormat& format) { return BytesPerSlice(format, 50); }
 
-pa_sample_spec SampleSpec(const CaptureFormat& format) {
-  return pa_sample_spec{format.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE, format.frequency,
+// A stretch of audio in whole frames, below the -1 that asks for the server's default.
+uint32_t BytesFor(const SampleFormat& format, std::chrono::milliseconds duration) {
+  const uint64_t frames = uint64_t{format.rate} * static_cast<uint64_t>(duration.count()) / 1000;
+  return static_cast<uint32_t>(std::min<uint64_t>(frames * format.BlockAlign(), UINT32_MAX - 1));
+}
+
+pa_sample_spec SampleSpec(const SampleFormat& format) {
+  return pa_sample_spec{format.bits == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE, format.rate,
                         static_cast<uint8_t>(format.channels)};
 }
 
@@ -92,41 +100,75 @@ CaptureErrorCode StreamError(int pulse_error) {
 
 }  // namespace
 
-struct PulseChannel {
-  PulseChannel(uint32_t handle, int device_index, const CaptureFormat& format, CaptureCallback callback,
-               void* user, pa_threaded_mainloop* mainloop)
-      : device_index(device_index),
-        mainloop(mainloop),
+// One record stream and the channel it feeds. Its state is made before the capture starts, so the
+// loop's thread never allocates.
+class PulseStream : public CaptureStream {
+ public:
+  PulseStream(const SampleFormat& format, RecordChannel& channel, pa_threaded_mainloop* mainloop)
+      : mainloop(mainloop),
         silence(kSilenceBytes, format.bits == 8 ? 0x80 : 0x00),
         gather_bytes(GatherBytes(format)),
         staging(std::max<size_t>(4 * gather_bytes, kSilenceBytes)),
-        channel(handle, format, callback, user) {}
+        pace(format.BytesPerSecond()),
+        channel(channel) {}
 
-  const int device_index;
+  // Ends the read callback's loop first: a program callback slower than real time would otherwise
+  // keep the loop's thread busy and its lock taken for as long as data keeps coming.
+  ~PulseStream() override {
+    alive.store(false, std::memory_order_release);
+    if (stream != nullptr) {
+      MainloopLock lock(mainloop);
+      CloseLocked();
+    }
+  }
+
+  // A dead server fails every stream of its context, so the stream's state covers both.
+  bool IsAlive() const override { return alive.load(std::memory_order_acquire); }
+
+  // Once the callbacks are cleared under the loop's lock, none of them can run again.
+  void CloseLocked();
+
   pa_threaded_mainloop* const mainloop;
   pa_stream* stream = nullptr;
-  // Made before the capture starts: a hole never allocates on the capture thread.
   const std::vector<uint8_t> silence;
   // A monitor source sends chunks of a millisecond or so, whatever fragment size is asked for. They
   // are gathered into buffers of about 20 ms, so the program writes its file fifty times a second
-  // instead of a thousand. Made before the capture starts, used only on the loop's thread.
+  // instead of a thousand. Used only on the loop's thread.
   const size_t gather_bytes;
   std::vector<uint8_t> staging;
   size_t staged = 0;
+  // What was received, holes included, against the clock; on the loop's thread only.
+  DropoutClock pace;
+  uint64_t received = 0;
   // Ready and not failed; written on the loop's thread, read on the GUI thread.
   std::atomic<bool> alive{false};
-  RecordChannel channel;
+  RecordChannel& channel;
 };
+
+void PulseStream::CloseLocked() {
+  alive.store(false, std::memory_order_release);
+  if (stream == nullptr) {
+    return;
+  }
+  pa_stream_set_read_callback(stream, nullptr, nullptr);
+  pa_stream_set_state_callback(stream, nullptr, nullptr);
+  const pa_stream_state_t state = pa_stream_get_state(stream);
+  if (state == PA_STREAM_READY || state == PA_STREAM_CREATING) {
+    pa_stream_disconnect(stream);
+  }
+  pa_stream_unref(stream);
+  stream = nullptr;
+}
 
 namespace {
 
 void OnStreamState(pa_stream* stream, void* userdata) {
-  auto* open = static_cast<PulseChannel*>(userdata);
+  auto* open = static_cast<PulseStream*>(userdata);
   open->alive.store(pa_stream_get_state(stream) == PA_STREAM_READY, std::memory_order_release);
   SignalMainloop(open->mainloop);
 }
 
-void HandOverSilence(PulseChannel& open, size_t length) {
+void HandOverSilence(PulseStream& open, size_t length) {
   while (length > 0) {
     const size_t piece = std::min(length, open.silence.size());
     open.channel.HandOver(open.silence.data(), static_cast<uint32_t>(piece));
@@ -134,14 +176,14 @@ void HandOverSilence(PulseChannel& open, size_t length) {
   }
 }
 
-void HandOverStaged(PulseChannel& open) {
+void HandOverStaged(PulseStream& open) {
   if (open.staged > 0) {
     open.channel.HandOver(open.staging.data(), static_cast<uint32_t>(open.staged));
     open.staged = 0;
   }
 }
 
-void Stage(PulseChannel& open, const uint8_t* data, size_t length) {
+void Stage(PulseStream& open, const uint8_t* data, size_t length) {
   if (length > open.staging.size() - open.staged) {
     HandOverStaged(open);
   }
@@ -157,7 +199,7 @@ void Stage(PulseChannel& open, const uint8_t* data, size_t length) {
 // small chunks would otherwise fall behind real time until the server drops audio. Nothing arrives
 // while the callback runs, so the queue is empty once they are taken. Returns false when the stream
 // failed.
-bool DrainQueue(pa_stream* stream, PulseChannel& open, size_t readable) {
+bool DrainQueue(pa_stream* stream, PulseStream& open, size_t readable) {
   size_t taken = 0;
   while (taken < readable && open.alive.load(std::memory_order_acquire)) {
     const void* data = nullptr;
@@ -172,7 +214,8 @@ bool DrainQueue(pa_stream* stream, PulseChannel& open, size_t readable) {
       Stage(open, static_cast<const uint8_t*>(data), length);
     } else {
       HandOverStaged(open);
-      HandOverSilence(open, length);  // a hole: the server lost or skipped that stretch
+      open.channel.ReportDropout(length);  // a hole: the server lost or skipped that stretch
+      HandOverSilence(open, length);
     }
     pa_stream_drop(stream);
     taken += length;
@@ -182,11 +225,16 @@ bool DrainQueue(pa_stream* stream, PulseChannel& open, size_t readable) {
 
 // On the loop's thread, with the length of the whole queue. Waits until about 20 ms are queued, then
 // hands all of it over; nothing stays staged between two calls. Every call into libpulse costs a
-// system call (its fork check), so the length given is used rather than asked for again.
+// system call (its fork check), so the length given is used rather than asked for again, and the pace
+// is checked against the steady clock, which costs none.
 void OnStreamReadable(pa_stream* stream, size_t readable, void* userdata) {
-  auto* open = static_cast<PulseChannel*>(userdata);
+  auto* open = static_cast<PulseStream*>(userdata);
   if (readable < open->gather_bytes) {
     return;
+  }
+  open->received += readable;
+  if (const uint64_t lost = open->pace.Observe(open->received, DropoutClock::Clock::now())) {
+    open->channel.ReportDropout(lost);
   }
   const bool ok = DrainQueue(stream, *open, readable);
   HandOverStaged(*open);
@@ -226,18 +274,25 @@ void OnSinkInfo(pa_context* /*context*/, const pa_sink_info* /*info*/, int eol, 
 
 }  // namespace
 
-PulseAudioLibrary::PulseAudioLibrary() = default;
-
-PulseAudioLibrary::~PulseAudioLibrary() { Shutdown(); }
+// The core closes the streams while the main loop still runs; a probe that never initialised has a
+// main loop all the same.
+PulseAudioLibrary::~PulseAudioLibrary() {
+  Shutdown();
+  CloseLibrary();
+}
 
 bool PulseAudioLibrary::IsServerReachable(std::chrono::milliseconds timeout) {
   PulseAudioLibrary probe;
-  probe.mainloop_ = pa_threaded_mainloop_new();
-  if (probe.mainloop_ == nullptr || pa_threaded_mainloop_start(probe.mainloop_) < 0) {
+  if (!probe.StartMainloop()) {
     return false;
   }
   MainloopLock lock(probe.mainloop_);
   return probe.ConnectLocked(timeout);
+}
+
+bool PulseAudioLibrary::StartMainloop() {
+  mainloop_ = pa_threaded_mainloop_new();
+  return mainloop_ != nullptr && pa_threaded_mainloop_start(mainloop_) >= 0;
 }
 
 template <typename Done>
@@ -331,19 +386,9 @@ std::optional<uint32_t> PulseAudioLibrary::CountSinksLocked() {
   return sinks.complete ? std::optional<uint32_t>(sinks.count) : std::nullopt;
 }
 
-bool PulseAudioLibrary::Init(int device, uint32_t /*frequency*/, uint32_t /*flags*/, void* /*window*/,
-                             void* /*clsid*/) {
-  if (initialized_) {
-    last_error_ = static_cast<int>(CaptureErrorCode::Already);
-    return false;
-  }
-  last_error_ = static_cast<int>(CaptureErrorCode::NotAvailable);
-  if (device < kDefaultDevice) {
-    return false;
-  }
-  mainloop_ = pa_threaded_mainloop_new();
-  if (mainloop_ == nullptr || pa_threaded_mainloop_start(mainloop_) < 0) {
-    Shutdown();
+bool PulseAudioLibrary::OpenLibrary(int output_device) {
+  if (!StartMainloop()) {
+    CloseLibrary();
     return false;
   }
   bool ready = false;
@@ -351,26 +396,33 @@ bool PulseAudioLibrary::Init(int device, uint32_t /*frequency*/, uint32_t /*flag
     MainloopLock lock(mainloop_);
     ready = ConnectLocked(kServerTimeout) && RefreshSourcesLocked();
     // Nothing is played, but a named output device must exist, as the command line promises.
-    if (ready && device >= 1) {
+    if (ready && output_device >= 1) {
       const std::optional<uint32_t> sinks = CountSinksLocked();
-      ready = sinks && *sinks >= static_cast<uint32_t>(device);
+      ready = sinks && *sinks >= static_cast<uint32_t>(output_device);
     }
   }
   if (!ready) {
-    Shutdown();
-    return false;
+    CloseLibrary();
   }
-  initialized_ = true;
-  last_error_ = 0;
-  return true;
+  return ready;
 }
 
-bool PulseAudioLibrary::Start() { return initialized_; }
-
-std::optional<std::string> PulseAudioLibrary::RecordGetDeviceDescription(int device) {
-  if (!initialized_ || device < 0) {
-    return std::nullopt;
+void PulseAudioLibrary::CloseLibrary() {
+  selected_source_.clear();
+  sources_.clear();
+  if (mainloop_ == nullptr) {
+    return;
   }
+  {
+    MainloopLock lock(mainloop_);
+    Disconnect();
+  }
+  pa_threaded_mainloop_stop(mainloop_);
+  pa_threaded_mainloop_free(mainloop_);
+  mainloop_ = nullptr;
+}
+
+std::optional<std::string> PulseAudioLibrary::DeviceDescription(int device) {
   if (device == 0) {
     // A failed refresh keeps the last list: its sources may well be back when a channel is opened.
     MainloopLock lock(mainloop_);
@@ -384,92 +436,46 @@ std::optional<std::string> PulseAudioLibrary::RecordGetDeviceDescription(int dev
   return sources_[device].description;
 }
 
-bool PulseAudioLibrary::RecordInit(int device) {
-  selected_device_.reset();
+// The source is kept by name: a later refresh of the list does not change what is recorded.
+bool PulseAudioLibrary::SelectDevice(int device) {
   selected_source_.clear();
-  if (!initialized_) {
-    last_error_ = static_cast<int>(CaptureErrorCode::NotInitialized);
+  if (device == kDefaultDevice) {
+    return true;
+  }
+  if (static_cast<size_t>(device) >= sources_.size()) {
     return false;
   }
-  if (device != kDefaultDevice && (device < 0 || static_cast<size_t>(device) >= sources_.size())) {
-    last_error_ = static_cast<int>(CaptureErrorCode::NotAvailable);
-    return false;
-  }
-  if (device != kDefaultDevice) {
-    selected_source_ = sources_[device].name;
-  }
-  selected_device_ = device;
-  last_error_ = 0;
+  selected_source_ = sources_[device].name;
   return true;
 }
 
-bool PulseAudioLibrary::RecordFree() {
-  CloseAllChannels();
-  selected_device_.reset();
-  selected_source_.clear();
-  return true;
-}
-
-std::optional<std::string> PulseAudioLibrary::RecordGetInputName(int /*input*/) { return std::nullopt; }
-
-uint32_t PulseAudioLibrary::Fail(CaptureErrorCode code) {
-  last_error_ = static_cast<int>(code);
-  return 0;
-}
-
-bool PulseAudioLibrary::HasOpenChannelOn(int device_index) const {
-  return std::any_of(channels_.begin(), channels_.end(), [device_index](const auto& entry) {
-    return entry.second->device_index == device_index;
-  });
-}
-
-uint32_t PulseAudioLibrary::NextHandle() {
-  if (++last_handle_ == 0) {
-    ++last_handle_;
-  }
-  return last_handle_;
-}
-
-uint32_t PulseAudioLibrary::RecordStart(uint32_t frequency, uint32_t channels, uint32_t flags,
-                                        CaptureCallback proc, void* user) {
-  if (!initialized_ || !selected_device_) {
-    return Fail(CaptureErrorCode::NotInitialized);
-  }
-  const CaptureFormat format{frequency, channels, (flags & kRecord8Bits) != 0 ? 8u : 16u};
+StreamOpening PulseAudioLibrary::OpenStream(int /*device*/, const SampleFormat& format,
+                                            RecordChannel& channel) {
   const pa_sample_spec sample_spec = SampleSpec(format);
-  if ((channels != 1 && channels != 2) || !pa_sample_spec_valid(&sample_spec)) {
-    return Fail(CaptureErrorCode::Format);
+  if (!pa_sample_spec_valid(&sample_spec)) {
+    return StreamOpening{nullptr, static_cast<int>(CaptureErrorCode::Format)};
   }
-  if (HasOpenChannelOn(*selected_device_)) {
-    return Fail(CaptureErrorCode::Already);
+  MainloopLock lock(mainloop_);
+  if (!EnsureConnectedLocked()) {
+    return StreamOpening{nullptr, static_cast<int>(CaptureErrorCode::NotAvailable)};
   }
-  try {
-    MainloopLock lock(mainloop_);
-    if (!EnsureConnectedLocked()) {
-      return Fail(CaptureErrorCode::NotAvailable);
-    }
-    return OpenStreamLocked(format, proc, user);
-  } catch (const std::bad_alloc&) {
-    return Fail(CaptureErrorCode::Memory);
-  } catch (...) {
-    return Fail(CaptureErrorCode::Unknown);
-  }
+  return OpenStreamLocked(format, channel);
 }
 
-uint32_t PulseAudioLibrary::OpenStreamLocked(const CaptureFormat& format, CaptureCallback proc, void* user) {
+StreamOpening PulseAudioLibrary::OpenStreamLocked(const SampleFormat& format, RecordChannel& channel) {
   const pa_sample_spec sample_spec = SampleSpec(format);
-  const uint32_t handle = NextHandle();
-  auto open = std::make_unique<PulseChannel>(handle, *selected_device_, format, proc, user, mainloop_);
+  auto open = std::make_unique<PulseStream>(format, channel, mainloop_);
   // No channel map: the default for one or two channels, which the server mixes the source into.
   open->stream = pa_stream_new(context_, kStreamName, &sample_spec, nullptr);
   if (open->stream == nullptr) {
-    return Fail(StreamError(pa_context_errno(context_)));
+    return StreamOpening{nullptr, static_cast<int>(StreamError(pa_context_errno(context_)))};
   }
   pa_stream_set_state_callback(open->stream, OnStreamState, open.get());
   pa_stream_set_read_callback(open->stream, OnStreamReadable, open.get());
 
   pa_buffer_attr buffer;
-  buffer.maxlength = static_cast<uint32_t>(-1);
+  buffer.maxlength =
+      options_.server_buffer ? BytesFor(format, *options_.server_buffer) : static_cast<uint32_t>(-1);
   buffer.tlength = static_cast<uint32_t>(-1);
   buffer.prebuf = static_cast<uint32_t>(-1);
   buffer.minreq = static_cast<uint32_t>(-1);
@@ -485,103 +491,10 @@ uint32_t PulseAudioLibrary::OpenStreamLocked(const CaptureFormat& format, Captur
       pa_stream_get_state(open->stream) == PA_STREAM_READY;
   if (!connected) {
     const int pulse_error = pa_context_errno(context_);
-    CloseChannelLocked(*open);
-    return Fail(StreamError(pulse_error));
+    open->CloseLocked();
+    return StreamOpening{nullptr, static_cast<int>(StreamError(pulse_error))};
   }
-  channels_.emplace(handle, std::move(open));
-  last_error_ = 0;
-  return handle;
-}
-
-// Once the callbacks are cleared under the loop's lock, no callback of this channel can run again,
-// so its state may be freed as soon as the lock is released.
-void PulseAudioLibrary::CloseChannelLocked(PulseChannel& open) {
-  open.alive.store(false, std::memory_order_release);
-  if (open.stream == nullptr) {
-    return;
-  }
-  pa_stream_set_read_callback(open.stream, nullptr, nullptr);
-  pa_stream_set_state_callback(open.stream, nullptr, nullptr);
-  const pa_stream_state_t state = pa_stream_get_state(open.stream);
-  if (state == PA_STREAM_READY || state == PA_STREAM_CREATING) {
-    pa_stream_disconnect(open.stream);
-  }
-  pa_stream_unref(open.stream);
-  open.stream = nullptr;
-}
-
-bool PulseAudioLibrary::ChannelStop(uint32_t handle) {
-  const auto found = channels_.find(handle);
-  if (found == channels_.end()) {
-    return false;
-  }
-  // Ends the read callback's loop first: a program callback slower than real time would otherwise keep
-  // the loop's thread busy and its lock taken for as long as data keeps coming.
-  found->second->alive.store(false, std::memory_order_release);
-  {
-    MainloopLock lock(mainloop_);
-    CloseChannelLocked(*found->second);
-  }
-  channels_.erase(found);
-  return true;
-}
-
-int PulseAudioLibrary::ErrorGetCode() { return last_error_; }
-
-uint32_t PulseAudioLibrary::ChannelGetLevel(uint32_t handle) {
-  const auto found = channels_.find(handle);
-  return found == channels_.end() ? 0 : found->second->channel.TakeLevel();
-}
-
-// A dead server fails every stream of its context, so the stream's state covers both.
-bool PulseAudioLibrary::ChannelIsActive(uint32_t handle) {
-  const auto found = channels_.find(handle);
-  return found != channels_.end() && !found->second->channel.CallbackEnded() &&
-         found->second->alive.load(std::memory_order_acquire);
-}
-
-void PulseAudioLibrary::CloseAllChannels() {
-  if (channels_.empty()) {
-    return;
-  }
-  for (auto& [handle, open] : channels_) {
-    open->alive.store(false, std::memory_order_release);  // as in ChannelStop
-  }
-  {
-    MainloopLock lock(mainloop_);
-    for (auto& [handle, open] : channels_) {
-      CloseChannelLocked(*open);
-    }
-  }
-  channels_.clear();
-}
-
-void PulseAudioLibrary::Shutdown() {
-  CloseAllChannels();
-  selected_device_.reset();
-  selected_source_.clear();
-  sources_.clear();
-  initialized_ = false;
-  if (mainloop_ == nullptr) {
-    return;
-  }
-  {
-    MainloopLock lock(mainloop_);
-    Disconnect();
-  }
-  pa_threaded_mainloop_stop(mainloop_);
-  pa_threaded_mainloop_free(mainloop_);
-  mainloop_ = nullptr;
-}
-
-bool PulseAudioLibrary::Stop() {
-  Shutdown();
-  return true;
-}
-
-bool PulseAudioLibrary::Free() {
-  Shutdown();
-  return true;
+  return StreamOpening{std::move(open), 0};
 }
 
 }  // namespace orvimo::capture

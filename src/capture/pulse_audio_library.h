@@ -2,22 +2,16 @@
 
 #include <chrono>
 #include <cstdint>
-#include <map>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "capture/audio_library.h"
-#include "capture/record_channel.h"
+#include "capture/capture_library_core.h"
 
 struct pa_threaded_mainloop;
 struct pa_context;
 
 namespace orvimo::capture {
-
-// One record stream and the channel it feeds; defined with the backend.
-struct PulseChannel;
 
 // Capture straight from a PulseAudio (or PipeWire-Pulse) server through libpulse. Every method runs on
 // the GUI thread; libpulse calls back on the thread of its threaded main loop, one per library.
@@ -30,41 +24,40 @@ struct PulseChannel;
 // by their descriptions. The list is read at Init and again whenever device 0 is asked for, which is
 // where every enumeration starts.
 //
-// Handles are counted up from 1 and never reused while the library lives. A channel is "already in
-// progress" (error 14) when the device selected by RecordInit has a channel that ChannelStop has not
-// closed yet, even one whose stream failed. A stream that fails, or a server that goes away, turns the
-// channel inactive and hands nothing more over; the next RecordStart connects to the server anew.
-class PulseAudioLibrary : public AudioLibrary {
+// A stream that fails, or a server that goes away, turns the channel inactive and hands nothing more
+// over; the next RecordStart connects to the server anew.
+//
+// Dropouts: when the reader falls behind by more than the server buffers, the server drops what does
+// not fit and sends on from there without a mark: no hole reaches pa_stream_peek, and the read and
+// write indices of the timing info move on together as if nothing was lost. So the loss is told from
+// the pace of the bytes received (DropoutClock), which costs no call into libpulse. A hole that the
+// server does mark (pa_stream_peek with no data) is handed over as silence and counted too.
+class PulseAudioLibrary : public CaptureLibraryCore {
  public:
   // How long Init, RecordStart and the device list wait for the server to answer.
   static constexpr std::chrono::milliseconds kServerTimeout{3000};
 
-  PulseAudioLibrary();
-  PulseAudioLibrary(const PulseAudioLibrary&) = delete;
-  PulseAudioLibrary& operator=(const PulseAudioLibrary&) = delete;
+  struct Options {
+    // How much audio the server keeps for a reader that falls behind before it drops some. By default
+    // the server's own choice, some seconds; tests make it small to provoke a dropout quickly.
+    std::optional<std::chrono::milliseconds> server_buffer;
+  };
+
+  PulseAudioLibrary() = default;
+  explicit PulseAudioLibrary(Options options) : options_(options) {}
   ~PulseAudioLibrary() override;
 
   // True when a server answers a connection within the timeout; nothing is kept.
   static bool IsServerReachable(std::chrono::milliseconds timeout = kServerTimeout);
 
-  bool Init(int device, uint32_t frequency, uint32_t flags, void* window, void* clsid) override;
-  bool Start() override;
-  std::optional<std::string> RecordGetDeviceDescription(int device) override;
-  bool RecordInit(int device) override;
-  bool RecordFree() override;
-  std::optional<std::string> RecordGetInputName(int input) override;
-  uint32_t RecordStart(uint32_t frequency, uint32_t channels, uint32_t flags, CaptureCallback proc,
-                       void* user) override;
-  bool ChannelStop(uint32_t handle) override;
-  int ErrorGetCode() override;
-  uint32_t ChannelGetLevel(uint32_t handle) override;
-  bool ChannelIsActive(uint32_t handle) override;
-  bool Stop() override;
-  bool Free() override;
+ protected:
+  bool OpenLibrary(int output_device) override;
+  void CloseLibrary() override;
+  std::optional<std::string> DeviceDescription(int device) override;
+  bool SelectDevice(int device) override;
+  StreamOpening OpenStream(int device, const SampleFormat& format, RecordChannel& channel) override;
 
  private:
-  static constexpr int kDefaultDevice = -1;
-
   struct Source {
     std::string name;
     std::string description;
@@ -78,24 +71,15 @@ class PulseAudioLibrary : public AudioLibrary {
   bool WaitLocked(Done done, std::chrono::milliseconds timeout);
   bool RefreshSourcesLocked();
   std::optional<uint32_t> CountSinksLocked();
-  uint32_t OpenStreamLocked(const CaptureFormat& format, CaptureCallback proc, void* user);
-  void CloseChannelLocked(PulseChannel& open);
-  bool HasOpenChannelOn(int device_index) const;
-  uint32_t Fail(CaptureErrorCode code);
-  uint32_t NextHandle();
-  void CloseAllChannels();
+  StreamOpening OpenStreamLocked(const SampleFormat& format, RecordChannel& channel);
+  bool StartMainloop();
   void Disconnect();
-  void Shutdown();
 
+  const Options options_;
   pa_threaded_mainloop* mainloop_ = nullptr;
   pa_context* context_ = nullptr;
-  bool initialized_ = false;
   std::vector<Source> sources_;
-  std::optional<int> selected_device_;
   std::string selected_source_;  // empty: the server's default source
-  std::map<uint32_t, std::unique_ptr<PulseChannel>> channels_;
-  uint32_t last_handle_ = 0;
-  int last_error_ = 0;
 };
 
 }  // namespace orvimo::capture

@@ -2,7 +2,7 @@
 
 namespace orvimo::capture {
 
-RecordChannel::RecordChannel(uint32_t handle, CaptureFormat format, CaptureCallback callback, void* user)
+RecordChannel::RecordChannel(uint32_t handle, SampleFormat format, CaptureCallback callback, void* user)
     : handle_(handle), format_(format), callback_(callback), user_(user) {}
 
 void RecordChannel::HandOver(const uint8_t* buffer, uint32_t length) {
@@ -13,6 +13,17 @@ void RecordChannel::HandOver(const uint8_t* buffer, uint32_t length) {
   if (callback_ != nullptr && !callback_(handle_, buffer, length, user_)) {
     callback_ended_.store(true, std::memory_order_release);
   }
+}
+
+// The bytes are added first, so a reader that sees the new count sees at least its bytes.
+void RecordChannel::ReportDropout(uint64_t bytes_lost) {
+  bytes_lost_.fetch_add(bytes_lost, std::memory_order_relaxed);
+  dropouts_.fetch_add(1, std::memory_order_release);
+}
+
+DropoutCount RecordChannel::Dropouts() const {
+  const uint64_t count = dropouts_.load(std::memory_order_acquire);
+  return DropoutCount{count, bytes_lost_.load(std::memory_order_relaxed)};
 }
 
 }  // namespace orvimo::capture

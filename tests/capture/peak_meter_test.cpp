@@ -99,7 +99,7 @@ bool Receive(uint32_t channel, const void* buffer, uint32_t length, void* user) 
 
 TEST(RecordChannelTest, HandsTheBufferOverUnchangedAndMeasuresIt) {
   Received received;
-  RecordChannel channel(7, CaptureFormat{8000, 1, 8}, Receive, &received);
+  RecordChannel channel(7, SampleFormat{8000, 1, 8}, Receive, &received);
   const std::vector<uint8_t> buffer{128, 0, 200};
   channel.HandOver(buffer.data(), 3);
   EXPECT_EQ(received.calls, 1u);
@@ -112,7 +112,7 @@ TEST(RecordChannelTest, HandsTheBufferOverUnchangedAndMeasuresIt) {
 TEST(RecordChannelTest, HandsNothingOverOnceTheCallbackSaidStop) {
   Received received;
   received.go_on = false;
-  RecordChannel channel(1, CaptureFormat{}, Receive, &received);
+  RecordChannel channel(1, SampleFormat{}, Receive, &received);
   const auto buffer = Samples16({1, 2});
   channel.HandOver(buffer.data(), 4);
   EXPECT_TRUE(channel.CallbackEnded());

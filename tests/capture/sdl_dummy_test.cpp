@@ -1,6 +1,6 @@
 // The SDL backend on SDL's dummy driver, which captures silence at the real pace from one default
-// device: argument checks, error codes, handles and the guarantees of ChannelStop, without a sound
-// server.
+// device: its device list, its buffers and the guarantees of ChannelStop, without a sound server. The
+// rules every backend shares are in capture_contract_test.cpp.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -59,18 +59,6 @@ class SdlDummyTest : public ::testing::Test {
   Probe probe;
 };
 
-TEST_F(SdlDummyTest, RecordStartWithoutInitOrDeviceIsNotInitialized) {
-  EXPECT_EQ(library.RecordStart(44100, 2, 0, Count, &probe), 0u);
-  EXPECT_EQ(library.ErrorGetCode(), 8);
-  ASSERT_TRUE(library.Init(-1, 44100, 0, nullptr, nullptr));
-  EXPECT_EQ(library.RecordStart(44100, 2, 0, Count, &probe), 0u);
-  EXPECT_EQ(library.ErrorGetCode(), 8);
-  ASSERT_TRUE(library.RecordInit(-1));
-  library.RecordFree();
-  EXPECT_EQ(library.RecordStart(44100, 2, 0, Count, &probe), 0u) << "RecordFree forgets the device";
-  EXPECT_EQ(library.ErrorGetCode(), 8);
-}
-
 // The program handles SIGINT and SIGTERM itself; SDL must not put its own handlers in their place.
 TEST_F(SdlDummyTest, InitLeavesTheSignalHandlersAlone) {
   signal(SIGINT, SIG_DFL);
@@ -81,19 +69,6 @@ TEST_F(SdlDummyTest, InitLeavesTheSignalHandlersAlone) {
   EXPECT_EQ(action.sa_handler, SIG_DFL);
   sigaction(SIGTERM, nullptr, &action);
   EXPECT_EQ(action.sa_handler, SIG_DFL);
-}
-
-TEST_F(SdlDummyTest, RejectsFormatsItCannotCapture) {
-  InitAndSelect();
-  const struct {
-    uint32_t frequency;
-    uint32_t channels;
-  } formats[] = {{0, 2}, {44100, 0}, {44100, 3}, {0x80000000u, 2}, {0xFFFFFFFFu, 1}};
-  for (const auto& format : formats) {
-    EXPECT_EQ(library.RecordStart(format.frequency, format.channels, 0, Count, &probe), 0u)
-        << format.frequency << " Hz, " << format.channels << " channels";
-    EXPECT_EQ(library.ErrorGetCode(), 6);
-  }
 }
 
 TEST_F(SdlDummyTest, TheDefaultDeviceIsDeviceZeroAndNothingFollows) {
@@ -135,20 +110,6 @@ TEST_F(SdlDummyTest, DeliversBuffersOfAbout20MillisecondsInTheFormatAsked) {
   }
 }
 
-TEST_F(SdlDummyTest, OneChannelPerDeviceAndHandlesAreNeverReused) {
-  InitAndSelect();
-  const uint32_t first = library.RecordStart(44100, 2, 0, Count, &probe);
-  ASSERT_NE(first, 0u);
-  EXPECT_EQ(library.RecordStart(8000, 1, 0, Count, &probe), 0u);
-  EXPECT_EQ(library.ErrorGetCode(), 14);
-  EXPECT_TRUE(library.ChannelStop(first));
-  const uint32_t second = library.RecordStart(44100, 2, 0, Count, &probe);
-  ASSERT_NE(second, 0u);
-  EXPECT_NE(second, first);
-  EXPECT_FALSE(library.ChannelStop(first)) << "a stale handle leaves the new channel alone";
-  EXPECT_TRUE(library.ChannelIsActive(second));
-}
-
 TEST_F(SdlDummyTest, NoCallbackRunsOnceChannelStopHasReturned) {
   InitAndSelect();
   probe.pause = 30ms;  // the stop very likely lands while a callback runs
@@ -162,46 +123,6 @@ TEST_F(SdlDummyTest, NoCallbackRunsOnceChannelStopHasReturned) {
   EXPECT_EQ(probe.calls, calls);
   EXPECT_FALSE(library.ChannelIsActive(handle));
   EXPECT_EQ(library.ChannelGetLevel(handle), 0u);
-}
-
-TEST_F(SdlDummyTest, StoppedAndUnknownHandlesDoNoHarm) {
-  InitAndSelect();
-  EXPECT_FALSE(library.ChannelStop(0));
-  EXPECT_FALSE(library.ChannelIsActive(0));
-  EXPECT_FALSE(library.ChannelIsActive(12345));
-  EXPECT_EQ(library.ChannelGetLevel(12345), 0u);
-  const uint32_t handle = library.RecordStart(44100, 2, 0, Count, &probe);
-  ASSERT_NE(handle, 0u);
-  EXPECT_TRUE(library.ChannelStop(handle));
-  EXPECT_FALSE(library.ChannelStop(handle));
-}
-
-TEST_F(SdlDummyTest, ACallbackThatSaysStopEndsTheChannel) {
-  InitAndSelect();
-  probe.go_on = false;
-  const uint32_t handle = library.RecordStart(44100, 2, 0, Count, &probe);
-  ASSERT_NE(handle, 0u);
-  ASSERT_TRUE(WaitForCalls(probe, 1));
-  std::this_thread::sleep_for(100ms);
-  EXPECT_EQ(probe.calls, 1);
-  EXPECT_FALSE(library.ChannelIsActive(handle));
-}
-
-TEST_F(SdlDummyTest, RecordFreeStopAndFreeCloseEveryChannelAndMayRepeat) {
-  InitAndSelect();
-  const uint32_t handle = library.RecordStart(44100, 2, 0, Count, &probe);
-  ASSERT_NE(handle, 0u);
-  EXPECT_TRUE(library.RecordFree());
-  EXPECT_FALSE(library.ChannelIsActive(handle));
-  EXPECT_TRUE(library.RecordFree());
-  ASSERT_TRUE(library.RecordInit(-1));
-  ASSERT_NE(library.RecordStart(44100, 2, 0, Count, &probe), 0u);
-  EXPECT_TRUE(library.Stop());
-  EXPECT_TRUE(library.Stop());
-  EXPECT_TRUE(library.Free());
-  EXPECT_TRUE(library.Free());
-  EXPECT_EQ(library.RecordStart(44100, 2, 0, Count, &probe), 0u);
-  EXPECT_EQ(library.ErrorGetCode(), 8);
 }
 
 TEST(SdlBufferFramesTest, PowerOfTwoNearestTo20Milliseconds) {

@@ -1,15 +1,20 @@
 #include "support/fake_audio_library.h"
 
 #include <algorithm>
-#include <climits>
+#include <atomic>
 #include <cmath>
 #include <thread>
 
 namespace orvimo::capture {
 
-namespace {
+// The fake's device stream: it only remembers whether its device went away.
+class FakeAudioLibrary::Stream : public CaptureStream {
+ public:
+  bool IsAlive() const override { return !lost.load(); }
+  std::atomic<bool> lost{false};
+};
 
-constexpr int kDefaultDevice = -1;
+namespace {
 
 std::vector<std::string> Names(const std::vector<FakeAudioLibrary::Call>& calls) {
   std::vector<std::string> names;
@@ -31,6 +36,7 @@ FakeAudioLibrary::FakeAudioLibrary() : devices_{"Fake recording device"} {}
 FakeAudioLibrary::~FakeAudioLibrary() {
   // Waits for a delivery still running on another thread.
   std::scoped_lock lock(delivery_mutex_, mutex_);
+  Shutdown();
 }
 
 void FakeAudioLibrary::SetDevices(std::vector<std::string> names) {
@@ -63,6 +69,19 @@ void FakeAudioLibrary::SetChannelLost(uint32_t handle) {
   if (auto found = channels_.find(handle); found != channels_.end()) {
     found->second.lost = true;
   }
+  if (auto found = streams_.find(handle); found != streams_.end()) {
+    found->second->lost = true;
+  }
+}
+
+bool FakeAudioLibrary::ReportDropout(uint32_t handle, uint64_t bytes_lost) {
+  std::scoped_lock lock(mutex_);
+  RecordChannel* channel = FindChannel(handle);
+  if (channel == nullptr) {
+    return false;
+  }
+  channel->ReportDropout(bytes_lost);
+  return true;
 }
 
 bool FakeAudioLibrary::Deliver(std::span<const uint8_t> bytes) {
@@ -100,35 +119,32 @@ uint64_t FakeAudioLibrary::DeliverSilence(double seconds) {
 
 uint64_t FakeAudioLibrary::DeliverBuffers(const std::vector<std::vector<uint8_t>>& buffers) {
   uint32_t handle = 0;
-  CaptureCallback callback = nullptr;
-  void* user = nullptr;
+  RecordChannel* channel = nullptr;
   {
     std::scoped_lock lock(mutex_);
-    Channel* channel = Running(current_);
-    if (channel == nullptr || channel->lost || channel->callback_ended) {
+    const Channel* running = Running(current_);
+    if (running == nullptr || running->lost || running->callback_ended) {
       return 0;
     }
-    handle = channel->handle;
-    callback = channel->callback;
-    user = channel->user;
+    handle = running->handle;
+    channel = FindChannel(handle);
   }
+  // The channel lives on: ChannelStop waits for delivery_mutex_, which the caller holds.
   uint64_t delivered = 0;
-  bool ended = false;
   std::thread capture_thread([&] {
     for (const auto& buffer : buffers) {
-      const auto length = static_cast<uint32_t>(buffer.size());
-      delivered += length;
-      if (callback != nullptr && !callback(handle, buffer.data(), length, user)) {
-        ended = true;
+      channel->HandOver(buffer.data(), static_cast<uint32_t>(buffer.size()));
+      delivered += buffer.size();
+      if (channel->CallbackEnded()) {
         break;
       }
     }
   });
   capture_thread.join();
   std::scoped_lock lock(mutex_);
-  Channel& channel = channels_.at(handle);
-  channel.bytes_delivered += delivered;
-  channel.callback_ended = ended;
+  Channel& record = channels_.at(handle);
+  record.bytes_delivered += delivered;
+  record.callback_ended = channel->CallbackEnded();
   return delivered;
 }
 
@@ -156,12 +172,12 @@ void FakeAudioLibrary::ClearCalls() {
 
 bool FakeAudioLibrary::IsInitialized() const {
   std::scoped_lock lock(mutex_);
-  return initialized_;
+  return CaptureLibraryCore::IsInitialized();
 }
 
 std::optional<int> FakeAudioLibrary::SelectedDevice() const {
   std::scoped_lock lock(mutex_);
-  return selected_device_;
+  return CaptureLibraryCore::SelectedDevice();
 }
 
 uint32_t FakeAudioLibrary::CurrentChannel() const {
@@ -188,102 +204,96 @@ void FakeAudioLibrary::Record(std::string name, std::vector<int64_t> args) {
   calls_.push_back(Call{std::move(name), std::move(args)});
 }
 
-uint32_t FakeAudioLibrary::Fail(int code) {
-  last_error_ = code;
-  return 0;
-}
-
 FakeAudioLibrary::Channel* FakeAudioLibrary::Running(uint32_t handle) {
   const auto found = channels_.find(handle);
   return found == channels_.end() || found->second.stopped ? nullptr : &found->second;
 }
 
-void FakeAudioLibrary::StopAllLocked() {
+void FakeAudioLibrary::MarkAllStopped() {
   for (auto& [handle, channel] : channels_) {
     channel.stopped = true;
   }
+  streams_.clear();
   current_ = 0;
 }
 
-bool FakeAudioLibrary::Init(int device, uint32_t frequency, uint32_t flags, void* /*window*/,
-                            void* /*clsid*/) {
-  std::scoped_lock lock(mutex_);
-  Record("Init", {device, frequency, flags});
-  if (refuse_init_ || initialized_) {
-    last_error_ = static_cast<int>(initialized_ ? CaptureErrorCode::Already : CaptureErrorCode::NotAvailable);
-    return false;
-  }
-  initialized_ = true;
-  return true;
-}
+bool FakeAudioLibrary::OpenLibrary(int /*output_device*/) { return !refuse_init_; }
 
-bool FakeAudioLibrary::Start() {
-  std::scoped_lock lock(mutex_);
-  Record("Start");
-  return initialized_;
-}
-
-std::optional<std::string> FakeAudioLibrary::RecordGetDeviceDescription(int device) {
-  std::scoped_lock lock(mutex_);
-  Record("RecordGetDeviceDescription", {device});
-  if (device < 0 || static_cast<size_t>(device) >= devices_.size()) {
+std::optional<std::string> FakeAudioLibrary::DeviceDescription(int device) {
+  if (static_cast<size_t>(device) >= devices_.size()) {
     return std::nullopt;
   }
   return devices_[static_cast<size_t>(device)];
 }
 
+bool FakeAudioLibrary::SelectDevice(int device) {
+  return device == kDefaultDevice || static_cast<size_t>(device) < devices_.size();
+}
+
+std::optional<std::string> FakeAudioLibrary::InputName(int input) {
+  if (static_cast<size_t>(input) >= inputs_.size()) {
+    return std::nullopt;
+  }
+  return inputs_[static_cast<size_t>(input)];
+}
+
+StreamOpening FakeAudioLibrary::OpenStream(int /*device*/, const SampleFormat& /*format*/,
+                                           RecordChannel& channel) {
+  if (refuse_record_start_) {
+    return StreamOpening{nullptr, *refuse_record_start_};
+  }
+  auto stream = std::make_unique<Stream>();
+  streams_[channel.handle()] = stream.get();
+  return StreamOpening{std::move(stream), 0};
+}
+
+bool FakeAudioLibrary::Init(int device, uint32_t frequency, uint32_t flags, void* window, void* clsid) {
+  std::scoped_lock lock(mutex_);
+  Record("Init", {device, frequency, flags});
+  return CaptureLibraryCore::Init(device, frequency, flags, window, clsid);
+}
+
+bool FakeAudioLibrary::Start() {
+  std::scoped_lock lock(mutex_);
+  Record("Start");
+  return CaptureLibraryCore::Start();
+}
+
+std::optional<std::string> FakeAudioLibrary::RecordGetDeviceDescription(int device) {
+  std::scoped_lock lock(mutex_);
+  Record("RecordGetDeviceDescription", {device});
+  return CaptureLibraryCore::RecordGetDeviceDescription(device);
+}
+
 bool FakeAudioLibrary::RecordInit(int device) {
   std::scoped_lock lock(mutex_);
   Record("RecordInit", {device});
-  selected_device_.reset();
-  if (!initialized_) {
-    return Fail(static_cast<int>(CaptureErrorCode::NotInitialized)) != 0;
-  }
-  if (device != kDefaultDevice && (device < 0 || static_cast<size_t>(device) >= devices_.size())) {
-    return Fail(static_cast<int>(CaptureErrorCode::NotAvailable)) != 0;
-  }
-  selected_device_ = device;
-  return true;
+  return CaptureLibraryCore::RecordInit(device);
 }
 
 bool FakeAudioLibrary::RecordFree() {
   std::scoped_lock delivery(delivery_mutex_);
   std::scoped_lock lock(mutex_);
   Record("RecordFree");
-  StopAllLocked();
-  selected_device_.reset();
-  return true;
+  MarkAllStopped();
+  return CaptureLibraryCore::RecordFree();
 }
 
 std::optional<std::string> FakeAudioLibrary::RecordGetInputName(int input) {
   std::scoped_lock lock(mutex_);
   Record("RecordGetInputName", {input});
-  if (input < 0 || static_cast<size_t>(input) >= inputs_.size()) {
-    return std::nullopt;
-  }
-  return inputs_[static_cast<size_t>(input)];
+  return CaptureLibraryCore::RecordGetInputName(input);
 }
 
 uint32_t FakeAudioLibrary::RecordStart(uint32_t frequency, uint32_t channels, uint32_t flags,
                                        CaptureCallback proc, void* user) {
   std::scoped_lock lock(mutex_);
   Record("RecordStart", {frequency, channels, flags});
-  if (refuse_record_start_) {
-    return Fail(*refuse_record_start_);
+  const uint32_t handle = CaptureLibraryCore::RecordStart(frequency, channels, flags, proc, user);
+  if (handle != 0) {
+    channels_[handle] = Channel{handle, frequency, channels, flags, proc, user};
+    current_ = handle;
   }
-  if (!initialized_ || !selected_device_) {
-    return Fail(static_cast<int>(CaptureErrorCode::NotInitialized));
-  }
-  if (frequency == 0 || frequency > INT_MAX || (channels != 1 && channels != 2)) {
-    return Fail(static_cast<int>(CaptureErrorCode::Format));
-  }
-  if (Running(current_) != nullptr) {
-    return Fail(static_cast<int>(CaptureErrorCode::Already));
-  }
-  const uint32_t handle = ++last_handle_;
-  channels_[handle] = Channel{handle, frequency, channels, flags, proc, user};
-  current_ = handle;
-  last_error_ = 0;
   return handle;
 }
 
@@ -291,11 +301,11 @@ bool FakeAudioLibrary::ChannelStop(uint32_t handle) {
   std::scoped_lock delivery(delivery_mutex_);
   std::scoped_lock lock(mutex_);
   Record("ChannelStop", {handle});
-  Channel* channel = Running(handle);
-  if (channel == nullptr) {
+  if (!CaptureLibraryCore::ChannelStop(handle)) {
     return false;
   }
-  channel->stopped = true;
+  channels_.at(handle).stopped = true;
+  streams_.erase(handle);
   if (current_ == handle) {
     current_ = 0;
   }
@@ -305,38 +315,41 @@ bool FakeAudioLibrary::ChannelStop(uint32_t handle) {
 int FakeAudioLibrary::ErrorGetCode() {
   std::scoped_lock lock(mutex_);
   Record("ErrorGetCode");
-  return last_error_;
+  return CaptureLibraryCore::ErrorGetCode();
 }
 
 uint32_t FakeAudioLibrary::ChannelGetLevel(uint32_t handle) {
   std::scoped_lock lock(mutex_);
   Record("ChannelGetLevel", {handle});
-  return Running(handle) != nullptr ? level_ : 0;
+  return FindChannel(handle) != nullptr ? level_ : 0;
 }
 
 bool FakeAudioLibrary::ChannelIsActive(uint32_t handle) {
   std::scoped_lock lock(mutex_);
   Record("ChannelIsActive", {handle});
-  const Channel* channel = Running(handle);
-  return channel != nullptr && !channel->lost && !channel->callback_ended;
+  return CaptureLibraryCore::ChannelIsActive(handle);
+}
+
+DropoutCount FakeAudioLibrary::ChannelGetDropouts(uint32_t handle) {
+  std::scoped_lock lock(mutex_);
+  Record("ChannelGetDropouts", {handle});
+  return CaptureLibraryCore::ChannelGetDropouts(handle);
 }
 
 bool FakeAudioLibrary::Stop() {
   std::scoped_lock delivery(delivery_mutex_);
   std::scoped_lock lock(mutex_);
   Record("Stop");
-  StopAllLocked();
-  return true;
+  MarkAllStopped();
+  return CaptureLibraryCore::Stop();
 }
 
 bool FakeAudioLibrary::Free() {
   std::scoped_lock delivery(delivery_mutex_);
   std::scoped_lock lock(mutex_);
   Record("Free");
-  StopAllLocked();
-  selected_device_.reset();
-  initialized_ = false;
-  return true;
+  MarkAllStopped();
+  return CaptureLibraryCore::Free();
 }
 
 }  // namespace orvimo::capture

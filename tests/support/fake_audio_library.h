@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/audio_library.h"
+#include "capture/capture_library_core.h"
 
 namespace orvimo::capture {
 
@@ -23,15 +23,18 @@ namespace orvimo::capture {
 //   audio.RefuseRecordStart(37);                   // every RecordStart fails with 37 until cleared
 //   audio.SetLevel(1000, 32768);                   // ChannelGetLevel of a running channel
 //
-// It behaves like the real library in what the program relies on:
-//   - RecordStart fails with 8 before Init or RecordInit, with 6 for a rate of 0 or above INT_MAX or a
-//     channel count other than 1 or 2, with 14 while another channel runs (stop it first), else it
-//     returns a new handle (1, 2, 3 ...; never reused) that becomes the current channel.
+// It is one more backend on the capture core, so its handles, error codes and argument checks are
+// those of the real backends (see CaptureLibraryCore): RecordStart fails with 8 before Init or
+// RecordInit, with 6 for a bad rate or channel count, with 14 while the selected device has a channel
+// running (stop it first), else it returns a new handle (1, 2, 3 ...; never reused) that becomes the
+// current channel. Besides:
+//   - RefuseRecordStart makes the device refuse to open with any code, once the core's checks passed.
 //   - ChannelStop ends the channel; after it returns no delivery to that channel runs. 0 or an unknown
 //     or stopped handle does nothing and returns false.
 //   - ChannelGetLevel is the SetLevel value for a running channel, 0 otherwise.
 //   - ChannelIsActive is true for a running channel until SetChannelLost(handle) or a callback that
 //     returned false.
+//   - ChannelGetDropouts counts what ReportDropout(handle, bytes) reported for a running channel.
 //   - RecordFree and Stop stop every channel; Free also forgets the selection and undoes Init.
 //
 // Deliver buffers to the current channel with Deliver or DeliverSilence. Each runs the channel's
@@ -41,13 +44,13 @@ namespace orvimo::capture {
 //
 // Every call made through AudioLibrary is recorded, with its arguments, for assertions on order and
 // arguments: Calls(), CallNames(), CallsNamed("RecordStart"). Thread-safe throughout.
-class FakeAudioLibrary : public AudioLibrary {
+class FakeAudioLibrary : public CaptureLibraryCore {
  public:
   // One call through AudioLibrary: its name without the prefix ("Init", "RecordStart", "ChannelStop")
   // and its integer arguments in order (pointers are left out):
   //   Init {device, frequency, flags}; RecordGetDeviceDescription {device}; RecordInit {device};
   //   RecordGetInputName {input}; RecordStart {frequency, channels, flags}; ChannelStop {handle};
-  //   ChannelGetLevel {handle}; ChannelIsActive {handle}; the others {}.
+  //   ChannelGetLevel {handle}; ChannelIsActive {handle}; ChannelGetDropouts {handle}; the others {}.
   struct Call {
     std::string name;
     std::vector<int64_t> args;
@@ -82,6 +85,9 @@ class FakeAudioLibrary : public AudioLibrary {
   void SetLevel(uint16_t left, uint16_t right);
   // The channel's device went away: ChannelIsActive turns false; deliveries to it are dropped.
   void SetChannelLost(uint32_t handle);
+  // The device dropped a stretch of the running channel's audio (bytes 0: it cannot tell how much), as
+  // a backend reports it from its capture thread. False when the channel does not run.
+  bool ReportDropout(uint32_t handle, uint64_t bytes_lost);
 
   // --- delivery ---
   // Hands bytes, as one buffer, to the current channel's callback. False (and nothing delivered) for no
@@ -116,14 +122,25 @@ class FakeAudioLibrary : public AudioLibrary {
   int ErrorGetCode() override;
   uint32_t ChannelGetLevel(uint32_t handle) override;
   bool ChannelIsActive(uint32_t handle) override;
+  DropoutCount ChannelGetDropouts(uint32_t handle) override;
   bool Stop() override;
   bool Free() override;
 
+ protected:
+  // The device steps, called by the core with mutex_ held.
+  bool OpenLibrary(int output_device) override;
+  void CloseLibrary() override {}
+  std::optional<std::string> DeviceDescription(int device) override;
+  bool SelectDevice(int device) override;
+  std::optional<std::string> InputName(int input) override;
+  StreamOpening OpenStream(int device, const SampleFormat& format, RecordChannel& channel) override;
+
  private:
+  class Stream;
+
   void Record(std::string name, std::vector<int64_t> args = {});
-  uint32_t Fail(int code);
   Channel* Running(uint32_t handle);
-  void StopAllLocked();
+  void MarkAllStopped();
   // Runs the current channel's callback on a thread of its own for each buffer; called with
   // delivery_mutex_ held.
   uint64_t DeliverBuffers(const std::vector<std::vector<uint8_t>>& buffers);
@@ -136,12 +153,9 @@ class FakeAudioLibrary : public AudioLibrary {
   bool refuse_init_ = false;
   std::optional<int> refuse_record_start_;
   uint32_t level_ = 0;
-  bool initialized_ = false;
-  std::optional<int> selected_device_;
-  std::map<uint32_t, Channel> channels_;
+  std::map<uint32_t, Channel> channels_;  // every channel ever started
+  std::map<uint32_t, Stream*> streams_;   // of the running ones; the core owns them
   uint32_t current_ = 0;
-  uint32_t last_handle_ = 0;
-  int last_error_ = 0;
   std::vector<Call> calls_;
 };
 
