@@ -1,5 +1,5 @@
 // Soak driver: records a long, known input at full speed through the program's real recording path
-// (SdlAudioLibrary on SDL's disk driver, OutputFile, RecordCallback) and checks every byte of the
+// (SdlAudioLibrary on SDL's disk driver, RecordingWriter, OutputFile) and checks every byte of the
 // result. Each 4-byte sample frame of the input holds its own index, so a lost or doubled buffer shows
 // as a jump in the sequence.
 //
@@ -7,7 +7,7 @@
 //                        [--timer-slack-ns <n>]
 //
 // --direct leaves SDL out: the input's buffers (20 ms each, as SDL delivers them) go straight into the
-// capture channel's hand-over (RecordChannel: peak meter, then RecordCallback, then OutputFile), which
+// capture channel's hand-over (RecordChannel: peak meter, then RecordingWriter, then OutputFile), which
 // measures the program's own part of the path apart from SDL's driver.
 //
 // --timer-slack-ns sets the timer slack the capture thread inherits (Linux). SDL's disk driver sleeps
@@ -36,7 +36,7 @@
 #include "capture/record_channel.h"
 #include "capture/sdl_audio_library.h"
 #include "recording/output_file.h"
-#include "recording/recording_state.h"
+#include "recording/recording_writer.h"
 #include "recording/wave_header.h"
 
 namespace {
@@ -103,48 +103,55 @@ struct RecordResult {
 
 // Records until the callback has counted the whole input, as the program would: header first, then the
 // capture, a size update once a second, and at the end the capture stopped before the sizes are patched.
+// The writer of one recording with its first file made and its header written.
+std::unique_ptr<orvimo::RecordingWriter> OpenWriter(const std::filesystem::path& output) {
+  auto part = std::make_unique<orvimo::RecordingPart>();
+  part->file = orvimo::OutputFile::Create(output.string());
+  part->file->WriteHeader(orvimo::MakeWaveHeader(kChannels, kRate, kBits));
+  part->file->Commit();
+  auto writer = std::make_unique<orvimo::RecordingWriter>();
+  writer->Begin(std::move(part), {kRate, kChannels, kBits});
+  return writer;
+}
+
+// After the capture has stopped: the file is cut to what the writer wrote and its sizes patched.
+void CloseWriter(orvimo::RecordingWriter& writer) {
+  for (auto& part : writer.End()) {
+    if (part) part->file->FinishAt(part->offset.load());
+  }
+}
+
 RecordResult Record(const std::filesystem::path& output, uint64_t inputBytes) {
   orvimo::capture::SdlAudioLibrary library;
   if (!library.Init(-1, kRate, 0, nullptr, nullptr) || !library.RecordInit(-1))
     throw std::runtime_error("the capture library does not start (code " +
                              std::to_string(library.ErrorGetCode()) + ")");
-  orvimo::RecordingState state;
-  const orvimo::WaveHeader header = orvimo::MakeWaveHeader(kChannels, kRate, kBits);
-  state.OutStream = orvimo::OutputFile::Create(output.string());
-  state.OutStream->WriteHeader(header);
-
+  auto writer = OpenWriter(output);
   const auto start = std::chrono::steady_clock::now();
-  const uint32_t channel = library.RecordStart(kRate, kChannels, 0, orvimo::RecordCallback, &state);
+  const uint32_t channel =
+      library.RecordStart(kRate, kChannels, 0, orvimo::RecordingWriter::Callback, writer.get());
   if (channel == 0)
     throw std::runtime_error("RecordStart failed with code " + std::to_string(library.ErrorGetCode()));
-  auto nextUpdate = start + std::chrono::seconds(1);
-  while (static_cast<uint64_t>(state.BytesWritten.load()) < inputBytes) {
+  while (static_cast<uint64_t>(writer->RecordingBytes()) < inputBytes) {
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    if (std::chrono::steady_clock::now() >= nextUpdate) {
-      state.OutStream->UpdateSizesWhileRecording(header.blockAlign);
-      nextUpdate += std::chrono::seconds(1);
-    }
   }
   library.ChannelStop(channel);
-  state.OutStream->PatchSizes();
-  state.OutStream.reset();
+  CloseWriter(*writer);
   const auto end = std::chrono::steady_clock::now();
   library.Free();
-  return {std::chrono::duration<double>(end - start).count(), state.BytesWritten.load()};
+  return {std::chrono::duration<double>(end - start).count(), writer->RecordingBytes()};
 }
 
 // The same path without SDL: the input read in SDL's buffer size and handed over on a thread of its own,
 // as the capture thread would.
 RecordResult RecordDirect(const std::filesystem::path& input, const std::filesystem::path& output) {
-  orvimo::RecordingState state;
-  const orvimo::WaveHeader header = orvimo::MakeWaveHeader(kChannels, kRate, kBits);
-  state.OutStream = orvimo::OutputFile::Create(output.string());
-  state.OutStream->WriteHeader(header);
+  auto writer = OpenWriter(output);
   const uint32_t bufferBytes = orvimo::capture::SdlAudioLibrary::BufferFrames(kRate) * kFrameSize;
 
   const auto start = std::chrono::steady_clock::now();
   std::thread capture([&] {
-    orvimo::capture::RecordChannel channel(1, {kRate, kChannels, kBits}, orvimo::RecordCallback, &state);
+    orvimo::capture::RecordChannel channel(1, {kRate, kChannels, kBits}, orvimo::RecordingWriter::Callback,
+                                           writer.get());
     std::FILE* file = std::fopen(input.c_str(), "rb");
     if (file == nullptr) return;
     std::vector<uint8_t> buffer(bufferBytes);
@@ -154,20 +161,10 @@ RecordResult RecordDirect(const std::filesystem::path& input, const std::filesys
     }
     std::fclose(file);
   });
-  auto nextUpdate = start + std::chrono::seconds(1);
-  const auto inputBytes = static_cast<int64_t>(std::filesystem::file_size(input));
-  while (state.BytesWritten.load() < inputBytes) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    if (std::chrono::steady_clock::now() >= nextUpdate) {
-      state.OutStream->UpdateSizesWhileRecording(header.blockAlign);
-      nextUpdate += std::chrono::seconds(1);
-    }
-  }
   capture.join();
-  state.OutStream->PatchSizes();
-  state.OutStream.reset();
+  CloseWriter(*writer);
   const auto end = std::chrono::steady_clock::now();
-  return {std::chrono::duration<double>(end - start).count(), state.BytesWritten.load()};
+  return {std::chrono::duration<double>(end - start).count(), writer->RecordingBytes()};
 }
 
 struct Verdict {

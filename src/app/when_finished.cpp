@@ -1,16 +1,15 @@
 #include "app/when_finished.h"
 
+#include "recording/file_name_template.h"
+
 namespace orvimo {
 
 std::string WithCounterBeforeExtension(const std::string& outputTemplate) {
-  const auto lastSeparator = outputTemplate.find_last_of("\\/:");
-  const auto nameStart = lastSeparator == std::string::npos ? 0 : lastSeparator + 1;
-  auto dot = outputTemplate.rfind('.');
-  if (dot == std::string::npos || dot < nameStart) dot = outputTemplate.size();
-
-  const std::string rest = outputTemplate.substr(0, dot);
-  if (rest.find("[i]") != std::string::npos) return outputTemplate;
-  return rest + "([i])" + outputTemplate.substr(dot);
+  // "[i]" anywhere before the extension, folder included, already numbers the files.
+  if (outputTemplate.substr(0, ExtensionStart(outputTemplate)).find("[i]") != std::string::npos) {
+    return outputTemplate;
+  }
+  return InsertBeforeExtension(outputTemplate, "([i])");
 }
 
 }  // namespace orvimo

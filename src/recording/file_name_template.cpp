@@ -97,3 +97,19 @@ std::string ParseFileNameTemplate(const std::string& templ, uint16_t fileCounter
 }
 
 }  // namespace orvimo
+
+namespace orvimo {
+
+std::size_t ExtensionStart(const std::string& name) {
+  const auto lastSeparator = name.find_last_of("\\/:");
+  const auto nameStart = lastSeparator == std::string::npos ? 0 : lastSeparator + 1;
+  const auto dot = name.rfind('.');
+  return dot == std::string::npos || dot < nameStart ? name.size() : dot;
+}
+
+std::string InsertBeforeExtension(const std::string& name, const std::string& text) {
+  const std::size_t dot = ExtensionStart(name);
+  return name.substr(0, dot) + text + name.substr(dot);
+}
+
+}  // namespace orvimo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -9,45 +10,69 @@
 
 namespace orvimo {
 
+inline constexpr uint64_t kWaveHeaderSize = 44;
+
 // "Cannot create file "<full path>". <the system's reason>"
 class FileCreateError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-// The output file of one recording. Created or truncated, read-write, and exclusive while open
-// (POSIX: an advisory flock, so a second recorder cannot write into it; Windows: no sharing).
-// The capture thread appends with unbuffered system writes; the GUI thread patches the header with
-// positional writes from the file's own length, never moving the position the capture thread appends at.
+// One WAV file of a recording, read-write and exclusive while open (POSIX: an advisory flock, so a
+// second recorder cannot write into it; Windows would open it with no sharing).
+//
+// Creating never destroys: a name that is free is taken exclusively at once; a name that holds a file
+// is locked (so a recorder writing it is never disturbed) and the new file is made beside it under a
+// hidden temporary name, which replaces the old file only at Commit, once the capture has started.
+// Until then Discard leaves the old file exactly as it was.
+//
+// The capture thread writes with WriteAt at offsets it tracks itself; the GUI thread reads and patches
+// with positional calls too, so no file position is shared between the threads.
 class OutputFile {
  public:
   // Throws FileCreateError.
   static std::unique_ptr<OutputFile> Create(const std::string& path);
-  ~OutputFile();  // closes the file
+  ~OutputFile();  // closes the file; a file never committed is removed
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
+  // The name the file has, or takes at Commit, as an absolute path.
   const std::string& FullPath() const;
 
-  // Writes the 44 header bytes at offset 0 and leaves the append position behind them. Throws on failure.
+  // Writes the 44 header bytes at offset 0. Throws on failure.
   void WriteHeader(const WaveHeader& header);
-  // Capture thread: one write of the whole buffer at the end of the file; no allocation, no lock.
-  // Returns the number of bytes the system took (a short write on a full disk is not an error here).
-  int64_t Append(const void* data, uint32_t length) noexcept;
+  // Gives the file its name: the temporary one replaces the file that had it. Throws on failure.
+  void Commit();
+  // Removes the file (or the temporary beside an existing one) and closes it.
+  void Discard() noexcept;
+
+  // Any thread: writes length bytes at offset; returns how many reached the file and sets error to the
+  // errno of a write that failed (0 when all went). No allocation, no lock.
+  std::size_t WriteAt(const void* data, std::size_t length, uint64_t offset, int& error) noexcept;
+  // The RIFF and data size fields for that many audio bytes; false when the write failed.
+  bool WriteSizeFields(uint64_t dataBytes) noexcept;
+
   // The file's present length as the file system reports it.
   uint64_t Size() const;
-  // Final patch at the stop: RIFF size = n - 8, data size = n - 44, each clamped to 0xFFFFFFFF.
+  // Cuts off whatever lies beyond end (half a frame of a failed write) and writes the size fields from
+  // the length that is then on disk, so they always match it. Throws on failure.
+  void FinishAt(uint64_t end);
+  // Final patch from the file's length: RIFF size = n - 8, data size = n - 44, each clamped.
   void PatchSizes();
-  // Once a second while recording: the same fields from the present length rounded down to whole
-  // sample frames, so a file whose process dies is still readable to the last second.
-  void UpdateSizesWhileRecording(uint16_t blockAlign);
-  // Closes the file and deletes it (a recording whose capture never started).
-  void CloseAndRemove();
+
+  // False once the name no longer leads to this file (it or its folder was removed or replaced).
+  bool StillAtItsPath() const;
+  // Copies the bytes [from, end) of this file to the same offsets of target. Throws on failure.
+  void CopyTo(OutputFile& target, uint64_t from, uint64_t end) const;
 
  private:
-  OutputFile(int fd, std::string fullPath);
+  OutputFile(int fd, std::string fullPath, std::string temporaryPath, int targetFd);
   int fd_ = -1;
   std::string fullPath_;
+  // While not committed: where the new file is, and the locked file it will replace (-1: none).
+  std::string temporaryPath_;
+  int targetFd_ = -1;
+  bool committed_ = false;
 };
 
 }  // namespace orvimo

@@ -71,8 +71,8 @@ TEST_F(MainWindowTest, RecordPauseResumeStopKeepsExactlyTheUnpausedAudio) {
   EXPECT_TRUE(window->GroupBox1->isEnabled());
   EXPECT_TRUE(window->cbStart->isEnabled());
   EXPECT_EQ(State().VuColor, 0xFFFFFFFFu);
-  EXPECT_EQ(State().BytesWritten, 0);
-  EXPECT_EQ(State().OutStream, nullptr);
+  EXPECT_EQ(window->Engine().RecordedBytes(), 0);
+  EXPECT_EQ(window->Engine().Writer().Current(), nullptr);
   EXPECT_EQ(audio.CallsNamed("RecordStart").back(), (Call{"RecordStart", {44100, 2, 0}}));
   EXPECT_EQ(State().CaptureChannel, audio.CurrentChannel());
   // The refresh inside the stop showed the final count.
@@ -156,7 +156,7 @@ TEST_F(MainWindowTest, EveryCaptureErrorIsShownAndLeavesNoFileBehind) {
     EXPECT_EQ(dialogs.errors, std::vector<std::string>{"Error: " + c.message}) << c.code;
     EXPECT_EQ(State().FileCounter, counter);
     EXPECT_EQ(State().CaptureChannel, 0u) << c.code;
-    EXPECT_EQ(State().OutStream, nullptr);
+    EXPECT_EQ(window->Engine().Writer().Current(), nullptr);
     EXPECT_FALSE(std::filesystem::exists(Path("take_" + std::to_string(counter) + ".wav"))) << c.code;
     EXPECT_TRUE(window->GroupBox2->isEnabled());
   }

@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, FileThatCannotBeCreatedIsReportedAndEndsStartUp) {
             std::string::npos);
   EXPECT_FALSE(State().Recording);
   EXPECT_EQ(State().FileCounter, 1);
-  EXPECT_EQ(State().OutStream, nullptr);
+  EXPECT_EQ(window->Engine().Writer().Current(), nullptr);
   // The monitor channel is untouched and start-up ended in that step.
   EXPECT_EQ(audio.CallsNamed("RecordStart").size(), 1u);
   EXPECT_FALSE(window->Timer->isActive());

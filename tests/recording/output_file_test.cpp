@@ -55,18 +55,27 @@ class OutputFileTest : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(OutputFileTest, CreateEmptiesAnExistingFileAndWritesTheHeaderFirst) {
+TEST_F(OutputFileTest, AnExistingFileIsReplacedOnlyAtCommit) {
   const std::string path = PathOf("take.wav");
   std::ofstream(path) << std::string(500, 'x');
-  auto file = OutputFile::Create(path);
-  EXPECT_EQ(file->Size(), 0u);
-  file->WriteHeader(MakeWaveHeader(2, 44100, 16));
-  EXPECT_EQ(file->Append("abcd", 4), 4);
+  for (const bool commit : {false, true}) {
+    auto file = OutputFile::Create(path);
+    file->WriteHeader(MakeWaveHeader(2, 44100, 16));
+    int error = 0;
+    EXPECT_EQ(file->WriteAt("abcd", 4, 44, error), 4u);
+    EXPECT_EQ(fs::file_size(path), 500u) << "the old file stays until the capture has started";
+    if (commit) {
+      file->Commit();
+    } else {
+      file->Discard();
+    }
+  }
   const std::vector<uint8_t> bytes = ReadAll(path);
   ASSERT_EQ(bytes.size(), 48u);
   const auto header = MakeWaveHeader(2, 44100, 16).ToBytes();
   EXPECT_TRUE(std::equal(header.begin(), header.end(), bytes.begin()));
   EXPECT_EQ(std::string(bytes.begin() + 44, bytes.end()), "abcd");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1) << "no temporary left";
 }
 
 TEST_F(OutputFileTest, FullPathIsAbsoluteAgainstTheCurrentDirectory) {
@@ -117,9 +126,11 @@ TEST_F(OutputFileTest, PatchSizesWritesTheLengthsOfTheFile) {
   for (const Case& c : {Case{0, 36, 0}, Case{1, 37, 1}, Case{1000, 1036, 1000}}) {
     const std::string path = PathOf("patch.wav");
     auto file = OutputFile::Create(path);
+    file->Commit();
     file->WriteHeader(MakeWaveHeader(2, 44100, 16));
     const std::vector<uint8_t> audio(c.audioBytes, 0x80);
-    file->Append(audio.data(), static_cast<uint32_t>(audio.size()));
+    int error = 0;
+    file->WriteAt(audio.data(), audio.size(), 44, error);
     file->PatchSizes();
     file.reset();
     EXPECT_EQ(ReadField(path, 4), c.riffSize) << c.audioBytes;
@@ -142,6 +153,7 @@ TEST_F(OutputFileTest, PatchSizesClampsBeyondFourGibibytesAndBelowTheHeader) {
   for (const Case& c : cases) {
     const std::string path = PathOf("big.wav");
     auto file = OutputFile::Create(path);
+    file->Commit();
     ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(c.length)), 0);  // sparse: no real data
     file->PatchSizes();
     file.reset();
@@ -150,29 +162,18 @@ TEST_F(OutputFileTest, PatchSizesClampsBeyondFourGibibytesAndBelowTheHeader) {
   }
 }
 
-TEST_F(OutputFileTest, SizesWhileRecordingCoverWholeFramesAndKeepTheAppendPosition) {
-  const std::string path = PathOf("live.wav");
+TEST_F(OutputFileTest, FinishAtCutsAPartialFrameAndDiscardFreesTheName) {
+  const std::string path = PathOf("cut.wav");
   auto file = OutputFile::Create(path);
   file->WriteHeader(MakeWaveHeader(2, 44100, 16));
   const std::vector<uint8_t> audio(1003, 1);
-  file->Append(audio.data(), static_cast<uint32_t>(audio.size()));
-  file->UpdateSizesWhileRecording(4);
-  EXPECT_EQ(ReadField(path, 4), 1036u);
+  int error = 0;
+  file->WriteAt(audio.data(), audio.size(), 44, error);
+  file->FinishAt(44 + 1000);
+  EXPECT_EQ(fs::file_size(path), 1044u);
   EXPECT_EQ(ReadField(path, 40), 1000u);
-  file->Append("WXYZ", 4);
-  const std::vector<uint8_t> bytes = ReadAll(path);
-  ASSERT_EQ(bytes.size(), 44u + 1003u + 4u);
-  EXPECT_EQ(std::string(bytes.end() - 4, bytes.end()), "WXYZ");
-  EXPECT_EQ(bytes[44], 1);
-}
-
-TEST_F(OutputFileTest, CloseAndRemoveDeletesTheFileAndFreesTheName) {
-  const std::string path = PathOf("failed.wav");
-  auto file = OutputFile::Create(path);
-  file->WriteHeader(MakeWaveHeader(2, 44100, 16));
-  file->CloseAndRemove();
+  file->Discard();
   EXPECT_FALSE(fs::exists(path));
-  EXPECT_EQ(file->Append("late", 4), 0) << "a closed file takes no data";
   EXPECT_NO_THROW(OutputFile::Create(path));
 }
 

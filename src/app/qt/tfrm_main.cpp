@@ -62,7 +62,11 @@ void SelectQuietly(QComboBox* list, int index) {
 }  // namespace
 
 TfrmMain::TfrmMain(AppServices services, QWidget* parent)
-    : QWidget(parent), guard_(services.dialogs), services_(WithDialogs(std::move(services), guard_)) {
+    : QWidget(parent),
+      guard_(services.dialogs),
+      services_(WithDialogs(std::move(services), guard_)),
+      recorder_(services_.audio, services_.clock, services_.freeSpace, *this),
+      state_(recorder_.State()) {
   CreateControls();
   WireEvents();
   WindowPlacementAccess* placement = services_.placement;
@@ -269,6 +273,7 @@ void TfrmMain::FormClose() {
   // Nothing may tick against a library that is being released, nor start a scheduled recording.
   Timer->stop();
   vuTimer->stop();
+  recorder_.BeginClosing();
   std::exception_ptr stopError;
   try {
     if (state_.Recording) StopRecording();

@@ -10,7 +10,7 @@
 #include "app/app_services.h"
 #include "app/error_guard.h"
 #include "app/form_storage.h"
-#include "recording/recording_state.h"
+#include "recording/recorder.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -33,7 +33,7 @@ class TTamborButton;
 // The recorder's one window: status panel with the record button and the level meter, the capture
 // device, the output file and format, and the scheduler. The handlers call one another directly; every
 // entry from the event loop runs inside the error guard. FormCreate runs at the end of construction.
-class TfrmMain : public QWidget {
+class TfrmMain : public QWidget, private RecorderEvents {
   Q_OBJECT
 
  public:
@@ -73,7 +73,8 @@ class TfrmMain : public QWidget {
   void dtTStopChange();
   void seStopAtChange();
 
-  RecordingState& State() { return state_; }
+  RecordingState& State() { return recorder_.State(); }
+  Recorder& Engine() { return recorder_; }
   TFormStorage& Storage() { return *FormStorage; }
   int TimerTag() const { return timerTag_; }
 
@@ -172,7 +173,7 @@ class TfrmMain : public QWidget {
   bool GuardDiskSpace(int64_t freeBytes);
   void PlanNextDiskCheck(int64_t freeBytes);
   void RefreshRecorded();
-  bool CheckDeviceLost();
+  bool CheckRecorder();
   void ScheduledStartTest();
   void StopTest();
   void RunWhenFinishedAction();
@@ -184,10 +185,18 @@ class TfrmMain : public QWidget {
   }
   void RunClosingStep(const std::function<void()>& step);
 
+  // What the recorder reports: shown in the status line and the file-name label.
+  void Fault(const std::string& message) override;
+  void FileChanged(const std::string& fileName) override;
+  // The sample format the controls select, the rate from the spin box's value.
+  SampleFormat SelectedFormat() const;
+  void ShowRecordingStarted(const std::string& fileName);
+
   // Before services_, whose dialogs it is: every error box of the window goes through the guard.
   ErrorGuard guard_;
   AppServices services_;
-  RecordingState state_;
+  Recorder recorder_;
+  RecordingState& state_;
   std::unique_ptr<WindowPlacementAccess> ownPlacement_;
   int timerTag_ = 0;
   // The byte count of the recording at which WatchDiskSpace asks for the free space again.

@@ -34,99 +34,78 @@ std::string TfrmMain::Parse(const std::string& outputTemplate) {
       outputTemplate, state_.FileCounter, [this] { return services_.clock.Now(); }, services_.formatSettings);
 }
 
+SampleFormat TfrmMain::SelectedFormat() const {
+  return SampleFormat{static_cast<uint32_t>(cOutHz->value()),
+                      static_cast<uint16_t>(cOutFormatC->currentIndex() == 0 ? 1 : 2),
+                      static_cast<uint16_t>(cOutFormatB->currentIndex() == 0 ? 8 : 16)};
+}
+
 void TfrmMain::StartRecording() {
   const Sequence sequence(sequencesInProgress_);
   dtTStartChange();
   dtTStopChange();
-
-  const int sampleRate = cOutHz->value();  // never the text, which is in the locale's digits
-  const uint16_t channels = cOutFormatC->currentIndex() == 0 ? 1 : 2;
-  const uint16_t bits = cOutFormatB->currentIndex() == 0 ? 8 : 16;
-  state_.Header = MakeWaveHeader(channels, static_cast<uint32_t>(sampleRate), bits);
-  ++state_.FileCounter;
-
-  std::string fileName = Parse(OutfileTemplate());
-  fileName.erase(std::remove(fileName.begin(), fileName.end(), '"'), fileName.end());
-  lFilename->setText(FromLocal(" " + fileName));
-  lFilename->setToolTip(FromLocal(fileName));
-
-  auto file = OutputFile::Create(fileName);
-  try {
-    file->WriteHeader(state_.Header);
-  } catch (...) {
-    file->CloseAndRemove();
-    throw;
-  }
-  state_.OutStream = std::move(file);
-  state_.BytesWritten = 0;
+  const SampleFormat format = SelectedFormat();
+  const std::string fileName = recorder_.NextFileName(OutfileTemplate(), services_.formatSettings);
+  FileChanged(fileName);
   nextDiskCheckAt_ = 0;
-
-  if (!StartCapture()) {
+  if (!recorder_.Start(format, fileName)) {
     ReportCaptureFailure();
     return;
   }
-  state_.MaxBytes = 0;
-  state_.StopTime = 0;
+  ShowRecordingStarted(fileName);
+}
+
+// The limits of a recording count from the moment it began, taken from the scheduler as it is now.
+void TfrmMain::ShowRecordingStarted(const std::string& fileName) {
+  recorder_.ResetLimits();
   dtTStopChange();
   seStopAtChange();
-  state_.Recording = true;
+  FileChanged(fileName);
   Echo(kRecordingAudio);
   state_.VuColor = kRecordingColor;
   bRec->SetImageIndex_Normal(1);
   SetRecordingControlsEnabled(false);
 }
 
-// The file exists with its header before the capture starts, so the first buffer has a place to go.
-bool TfrmMain::StartCapture() {
-  services_.audio.ChannelStop(state_.CaptureChannel);
-  // Cleared before the capture starts, so no buffer of the new recording is dropped.
-  state_.Paused = false;
-  const WaveHeader& header = state_.Header;
-  const uint32_t flags = header.bitsPerSample == 8 ? capture::kRecord8Bits : 0;
-  state_.CaptureChannel =
-      services_.audio.RecordStart(header.sampleRate, header.channels, flags, RecordCallback, &state_);
-  return state_.CaptureChannel != 0;
-}
-
-// The file made for a capture that never started holds nothing: it goes again.
 void TfrmMain::ReportCaptureFailure() {
-  const std::string message = capture::CaptureErrorMessage(services_.audio.ErrorGetCode());
-  state_.OutStream->CloseAndRemove();
-  state_.OutStream.reset();
+  const std::string message = recorder_.LastError();
   Echo(message);
   services_.dialogs.ShowError("Error: " + message);
+}
+
+void TfrmMain::Fault(const std::string& message) { Echo(message); }
+
+void TfrmMain::FileChanged(const std::string& fileName) {
+  lFilename->setText(FromLocal(" " + fileName));
+  lFilename->setToolTip(FromLocal(fileName));
 }
 
 void TfrmMain::StopRecording() {
   if (!state_.Recording) return;
   const Sequence sequence(sequencesInProgress_);
-  state_.Recording = false;
-  services_.audio.ChannelStop(state_.CaptureChannel);
-
   // The stop is completed even when the sizes cannot be written; the error is reported afterwards.
   std::exception_ptr patchError;
   try {
-    state_.OutStream->PatchSizes();
+    recorder_.Stop();
   } catch (...) {
     patchError = std::current_exception();
   }
   TimerTimer(bRec);
-  state_.OutStream.reset();
-  state_.BytesWritten = 0;
+  recorder_.ForgetRecordedBytes();
   bRec->SetImageIndex_Normal(0);
   Echo(kRecordingStopped);
   cInputInputChange();
   SetMessageColor(state_.MessageColors[2]);
   SetRecordingControlsEnabled(true);
   // A stop while paused must not leave the status tick and the scheduled start asleep.
-  state_.Paused = false;
+  recorder_.SetPaused(false);
   if (patchError) std::rethrow_exception(patchError);
 }
 
 void TfrmMain::PauseRecording() {
   if (!state_.Recording) return;
   const bool paused = !state_.Paused;
-  state_.Paused = paused;
+  recorder_.SetPaused(paused);
   nextDiskCheckAt_ = 0;  // a resumed recording looks at the disk again at once
   Echo(paused ? kPausedText : kRecordingAudio);
 }
@@ -144,8 +123,7 @@ void TfrmMain::bRecMouseDown(Qt::MouseButton button) {
 
 void TfrmMain::cInputInputChange() {
   state_.VuColor = kMonitorColor;
-  services_.audio.ChannelStop(state_.CaptureChannel);
-  state_.CaptureChannel = services_.audio.RecordStart(44100, 2, 0, MonitorCallback, &state_);
+  recorder_.StartMonitor();
 }
 
 void TfrmMain::SetRecordingControlsEnabled(bool enabled) {

@@ -24,7 +24,6 @@ namespace orvimo {
 
 namespace {
 
-constexpr int64_t kBytesPerMegabyte = 1048576;
 constexpr TColor32 kMeterBackground = 0xFF000000;
 constexpr double kFullScale = 32768.0;
 
@@ -61,7 +60,7 @@ void TfrmMain::TimerTimer(QObject* Sender) {
   }
   if (!state_.Recording) {
     ScheduledStartTest();
-  } else if (!CheckDeviceLost()) {
+  } else if (CheckRecorder()) {
     timerTag_ = 1 - timerTag_;
     SetMessageColor(state_.MessageColors[timerTag_]);
     StopTest();
@@ -69,17 +68,14 @@ void TfrmMain::TimerTimer(QObject* Sender) {
   if (displayError) std::rethrow_exception(displayError);
 }
 
-int64_t TfrmMain::QueryFreeSpace() {
-  const std::string outputTemplate = OutfileTemplate();
-  return services_.freeSpace.BytesFree(FreeSpaceQueryPath(outputTemplate, state_.DiskDrive));
-}
+int64_t TfrmMain::QueryFreeSpace() { return recorder_.FreeBytes(OutfileTemplate()); }
 
 // Between two status ticks the free space is asked for again only once the recording itself may have
 // used half of what was left above the reserve: a nearly full disk is watched at every meter frame, a
 // roomy one costs nothing until the next tick.
 void TfrmMain::WatchDiskSpace() {
   if (!state_.Recording || state_.Paused) return;
-  if (state_.BytesWritten.load() < nextDiskCheckAt_) return;
+  if (recorder_.RecordedBytes() < nextDiskCheckAt_) return;
   const int64_t freeBytes = QueryFreeSpace();
   if (GuardDiskSpace(freeBytes)) return;
   PlanNextDiskCheck(freeBytes);
@@ -89,7 +85,7 @@ void TfrmMain::PlanNextDiskCheck(int64_t freeBytes) {
   // Unknown free space is asked for again at the next tick only.
   const int64_t room = freeBytes < 0 ? std::numeric_limits<int64_t>::max() / 2
                                      : std::max<int64_t>(freeBytes - kDiskReserveBytes, 0) / 2;
-  nextDiskCheckAt_ = state_.BytesWritten.load() + room;
+  nextDiskCheckAt_ = recorder_.RecordedBytes() + room;
 }
 
 void TfrmMain::RefreshFreeSpace(int64_t freeBytes) {
@@ -99,35 +95,41 @@ void TfrmMain::RefreshFreeSpace(int64_t freeBytes) {
 
 // Pauses a recording on a nearly full disk, so what was written so far stays intact.
 bool TfrmMain::GuardDiskSpace(int64_t freeBytes) {
-  if (freeBytes < 0 || freeBytes >= kDiskReserveBytes || !state_.Recording) return false;
-  PauseRecording();
+  if (!recorder_.GuardDiskSpace(freeBytes)) return false;
+  nextDiskCheckAt_ = 0;
+  Echo(kPausedText);
   services_.dialogs.ShowWarning(DiskFullWarning(freeBytes));
   services_.flasher.FlashAppWindow(10);
   return true;
 }
 
 void TfrmMain::RefreshRecorded() {
-  const int64_t written = state_.BytesWritten.load();
+  const int64_t written = recorder_.RecordedBytes();
   lRecorded->setText(FromLocal(FormatDuration(written, state_.BytesPerSec)));
   lRecorded->setToolTip(FromLocal(FormatSize(written)));
-  // Keeps the sizes in the header current, so the file stays readable if the process dies.
-  if (state_.Recording && state_.OutStream)
-    state_.OutStream->UpdateSizesWhileRecording(state_.Header.blockAlign);
 }
 
-// A capture device that went away ends the recording as the button would, and says so.
-bool TfrmMain::CheckDeviceLost() {
-  if (services_.audio.ChannelIsActive(state_.CaptureChannel)) return false;
+// The recorder's own checks: a failed write pauses (the recorder said why); a capture device that went
+// away ends the recording as the button would, and says so. False when the tick ends here.
+bool TfrmMain::CheckRecorder() {
+  switch (recorder_.Tick()) {
+    case TickOutcome::Running:
+      return true;
+    case TickOutcome::Paused:
+      return false;
+    case TickOutcome::DeviceLost:
+      break;
+  }
   StopRecording();
   Echo(kDeviceLost);
   services_.dialogs.ShowError(std::string("Error: ") + kDeviceLost);
-  return true;
+  return false;
 }
 
 void TfrmMain::ScheduledStartTest() {
   if (!cbStart->isChecked()) return;
   // Never inside another stop or start, nor while closing: the next tick tries again.
-  if (sequencesInProgress_ > 0 || closed_) return;
+  if (sequencesInProgress_ > 0 || closed_ || recorder_.Closing()) return;
   if (services_.clock.Now() >= dtStart->Value()) {
     SetChecked(cbStart, false);
     StartRecording();
@@ -135,15 +137,19 @@ void TfrmMain::ScheduledStartTest() {
 }
 
 void TfrmMain::StopTest() {
-  if (!cbStop->isChecked()) return;
-  bool reached = false;
-  if (state_.MaxBytes > 0) {
-    reached = state_.BytesWritten.load() >= state_.MaxBytes;
-  } else if (state_.StopTime > 0) {
-    reached = services_.clock.Now() > state_.StopTime;
-  }
-  if (!reached) return;
+  // Not again from the forced refresh of a stop or of the next file's start.
+  if (sequencesInProgress_ > 0 || !recorder_.LimitReached(cbStop->isChecked())) return;
   if (rbStopTime->isChecked()) SetChecked(cbStop, false);
+  if (recorder_.Closing()) {
+    StopRecording();
+    return;
+  }
+  // The next file of a chain follows without stopping the capture, so nothing falls between them.
+  if (static_cast<WhenFinishedAction>(cWhenFinished->currentIndex()) ==
+      WhenFinishedAction::StartNewRecording) {
+    StartNewRecording();
+    return;
+  }
   // A stop that could not patch the header has still ended the recording: the action follows.
   std::exception_ptr stopError;
   try {
@@ -183,7 +189,23 @@ void TfrmMain::StartNewRecording() {
   const std::string current = OutfileTemplate();
   const std::string next = WithCounterBeforeExtension(current);
   if (next != current) SetOutfileText(next);
-  StartRecording();
+  if (!state_.Recording) {
+    StartRecording();
+    return;
+  }
+  dtTStartChange();
+  dtTStopChange();
+  const std::string fileName = recorder_.NextFileName(next, services_.formatSettings);
+  try {
+    recorder_.StartNext(fileName);
+  } catch (...) {
+    // The next file cannot be made: the chain ends as a stop would, and the error is shown.
+    FileChanged(fileName);
+    StopRecording();
+    throw;
+  }
+  nextDiskCheckAt_ = 0;
+  ShowRecordingStarted(fileName);
 }
 
 void TfrmMain::dtTStartChange() { dtStart->SetValue(WithTimeOf(dtStart->Value(), dtTStart->Value())); }
@@ -196,22 +218,7 @@ void TfrmMain::dtTStopChange() {
 
 void TfrmMain::seStopAtChange() {
   if (!rbStopAt->isChecked()) return;
-  const int n = seStopAt->value();
-  const TDateTime now = services_.clock.Now();
-  switch (cStopAt->currentIndex()) {
-    case 0:  // megabytes, formed in 32 bits as the limit always was
-      state_.MaxBytes =
-          static_cast<int32_t>(static_cast<uint32_t>(n) * static_cast<uint32_t>(kBytesPerMegabyte));
-      break;
-    case 1:  // minutes from now
-      state_.StopTime = (now * 1440 + n) / 1440;
-      break;
-    case 2:  // hours from now
-      state_.StopTime = (now * 24 + n) / 24;
-      break;
-    default:
-      break;
-  }
+  recorder_.SetStopAfter(cStopAt->currentIndex(), seStopAt->value());
 }
 
 void TfrmMain::vuTimerTimer() {

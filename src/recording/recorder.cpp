@@ -1,0 +1,335 @@
+#include "recording/recorder.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+
+#include "app/status_texts.h"
+#include "recording/file_name_template.h"
+#include "recording/wave_header.h"
+
+namespace orvimo {
+
+namespace {
+
+constexpr int64_t kBytesPerMegabyte = 1048576;
+// A continuation is made ready this many seconds of audio before the ceiling.
+constexpr int64_t kContinuationLeadSeconds = 10;
+
+WaveHeader HeaderOf(const SampleFormat& format) {
+  return MakeWaveHeader(format.channels, format.rate, format.bits);
+}
+
+}  // namespace
+
+void LogFault(const std::string& message) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+  std::fprintf(stderr, "%s %s\n", stamp, message.c_str());
+  std::fflush(stderr);
+}
+
+Recorder::Recorder(capture::AudioLibrary& audio, Clock& clock, FreeSpace& freeSpace, RecorderEvents& events,
+                   uint64_t ceiling)
+    : audio_(audio), clock_(clock), freeSpace_(freeSpace), events_(events), writer_(ceiling) {}
+
+Recorder::~Recorder() = default;
+
+void Recorder::Report(const std::string& message) {
+  LogFault(message);
+  events_.Fault(message);
+}
+
+std::string Recorder::NextFileName(const std::string& nameTemplate, const FormatSettings& settings) {
+  ++state_.FileCounter;
+  std::string name = ParseFileNameTemplate(
+      nameTemplate, state_.FileCounter, [this] { return clock_.Now(); }, settings);
+  std::erase(name, '"');
+  return name;
+}
+
+namespace {
+
+std::unique_ptr<RecordingPart> NewPart(const std::string& fileName, const SampleFormat& format, uint64_t id) {
+  auto part = std::make_unique<RecordingPart>();
+  part->id = id;
+  part->file = OutputFile::Create(fileName);
+  try {
+    part->file->WriteHeader(HeaderOf(format));
+  } catch (...) {
+    part->file->Discard();
+    throw;
+  }
+  return part;
+}
+
+}  // namespace
+
+bool Recorder::Start(const SampleFormat& format, const std::string& fileName) {
+  auto part = NewPart(fileName, format, ++lastPartId_);
+  const uint64_t id = part->id;
+  audio_.ChannelStop(state_.CaptureChannel);
+  state_.Format = format;
+  // Cleared before the capture starts, so no buffer of the new recording is dropped.
+  SetPaused(false);
+  writer_.Begin(std::move(part), format);
+  const uint32_t flags = format.bits == 8 ? capture::kRecord8Bits : 0;
+  state_.CaptureChannel =
+      audio_.RecordStart(format.rate, format.channels, flags, RecordingWriter::Callback, &writer_);
+  if (state_.CaptureChannel == 0) {
+    lastError_ = capture::CaptureErrorMessage(audio_.ErrorGetCode());
+    for (auto& unused : writer_.End()) {
+      if (unused) unused->file->Discard();
+    }
+    return false;
+  }
+  // The new file takes its name only now: a start that failed left any file of that name as it was.
+  try {
+    writer_.Current()->file->Commit();
+  } catch (...) {
+    audio_.ChannelStop(state_.CaptureChannel);
+    state_.CaptureChannel = 0;
+    for (auto& unused : writer_.End()) {
+      if (unused) unused->file->Discard();
+    }
+    throw;
+  }
+  recordingName_ = writer_.Current()->file->FullPath();
+  nextPartNumber_ = 2;
+  knownCurrentId_ = id;
+  state_.Recording = true;
+  return true;
+}
+
+void Recorder::StartNext(const std::string& fileName) {
+  auto part = NewPart(fileName, state_.Format, ++lastPartId_);
+  part->startsRecording = true;
+  const std::string fullPath = part->file->FullPath();
+  if (!writer_.HandNext(part)) {
+    part->file->Discard();
+    throw std::runtime_error("Cannot start \"" + fullPath + "\": the previous file is still being switched.");
+  }
+  recordingName_ = fullPath;
+  nextPartNumber_ = 2;
+  SetPaused(false);
+}
+
+void Recorder::Stop() {
+  if (!state_.Recording) return;
+  state_.Recording = false;
+  audio_.ChannelStop(state_.CaptureChannel);
+  // The capture has stopped: every part is the GUI thread's now. All are completed, then the first
+  // error is reported.
+  std::exception_ptr firstError;
+  std::vector<std::unique_ptr<RecordingPart>> parts = writer_.End();
+  RecordingPart* replaced = nullptr;
+  for (auto& part : parts) {
+    if (part && part->id == replacedId_) replaced = part.get();
+  }
+  for (auto& part : parts) {
+    if (!part) continue;
+    try {
+      if (part.get() == replaced) {
+        // Its name belongs to the replacement now, which gets the rest of its audio.
+        if (replacement_ != nullptr) TakeReplacedTail(*part);
+      } else if (part->used) {
+        CompletePart(*part);
+      } else if (part->carriesOffset && replaced != nullptr) {
+        // A replacement the writer never took: the replaced file's audio ends in it all the same.
+        part->file->Commit();
+        replaced->file->CopyTo(*part->file, copiedUpTo_, replaced->offset.load());
+        part->file->FinishAt(replaced->offset.load());
+      } else {
+        part->file->Discard();
+      }
+    } catch (...) {
+      if (!firstError) firstError = std::current_exception();
+    }
+  }
+  replacement_ = nullptr;
+  replacedId_ = 0;
+  if (firstError) std::rethrow_exception(firstError);
+}
+
+void Recorder::SetPaused(bool paused) {
+  state_.Paused = paused;
+  // A resumed recording tries to write again, whatever stopped it before.
+  if (!paused) writer_.ClearError();
+  writer_.SetPaused(paused);
+}
+
+void Recorder::StartMonitor() {
+  audio_.ChannelStop(state_.CaptureChannel);
+  state_.CaptureChannel =
+      audio_.RecordStart(kMonitorFormat.rate, kMonitorFormat.channels, 0, MonitorCallback, &state_);
+}
+
+int64_t Recorder::RecordedBytes() const {
+  // Until the writer takes the next file of a chain, the new recording has nothing yet.
+  return writer_.NextWaiting() && replacement_ == nullptr ? 0 : writer_.RecordingBytes();
+}
+
+void Recorder::ForgetRecordedBytes() { writer_.RestartCount(); }
+
+int64_t Recorder::FreeBytes(const std::string& nameTemplate) {
+  return freeSpace_.BytesFree(FreeSpaceQueryPath(nameTemplate, state_.DiskDrive));
+}
+
+std::string Recorder::CurrentFileName() const {
+  const RecordingPart* part = writer_.Current();
+  return part ? part->file->FullPath() : recordingName_;
+}
+
+bool Recorder::GuardDiskSpace(int64_t freeBytes) {
+  if (freeBytes < 0 || freeBytes >= kDiskReserveBytes || !state_.Recording) return false;
+  SetPaused(true);
+  LogFault("Recording was paused due to insufficient disk space. (" + std::to_string(freeBytes / 1024) +
+           " KBytes left.)");
+  return true;
+}
+
+TickOutcome Recorder::Tick() {
+  if (!state_.Recording) return TickOutcome::Running;
+  // Each step on its own: one that fails is reported and the others still run.
+  const auto step = [this](auto&& action) {
+    try {
+      action();
+    } catch (const std::exception& error) {
+      Report(error.what());
+    }
+  };
+  step([this] { CompleteFinishedParts(); });
+  step([this] { NoticeCurrentPart(); });
+  if (const int error = writer_.Error(); error != 0 && !state_.Paused) {
+    SetPaused(true);
+    writer_.SetPaused(true);
+    if (const RecordingPart* part = writer_.Current()) {
+      // The header describes what really reached the disk.
+      part->file->WriteSizeFields(part->offset.load() - kWaveHeaderSize);
+    }
+    Report("Cannot write to file \"" + CurrentFileName() + "\": " + std::strerror(error));
+    return TickOutcome::Paused;
+  }
+  if (!audio_.ChannelIsActive(state_.CaptureChannel)) {
+    LogFault(kDeviceLost);
+    return TickOutcome::DeviceLost;
+  }
+  step([this] { RewriteRemovedFile(); });
+  step([this] { PrepareContinuation(); });
+  return TickOutcome::Running;
+}
+
+void Recorder::CompleteFinishedParts() {
+  std::exception_ptr firstError;
+  for (auto& part : writer_.TakeFinished()) {
+    try {
+      if (part->id == replacedId_) {
+        TakeReplacedTail(*part);
+      } else {
+        CompletePart(*part);
+      }
+    } catch (...) {
+      if (!firstError) firstError = std::current_exception();
+    }
+  }
+  if (firstError) std::rethrow_exception(firstError);
+}
+
+void Recorder::CompletePart(RecordingPart& part) {
+  part.file->Commit();
+  part.file->FinishAt(part.offset.load());
+}
+
+void Recorder::NoticeCurrentPart() {
+  const RecordingPart* part = writer_.Current();
+  if (part == nullptr || part->id == knownCurrentId_) return;
+  knownCurrentId_ = part->id;
+  part->file->Commit();
+  if (!part->startsRecording) events_.FileChanged(part->file->FullPath());
+}
+
+std::string Recorder::ContinuationName() {
+  return InsertBeforeExtension(recordingName_, " (" + std::to_string(nextPartNumber_++) + ")");
+}
+
+bool Recorder::PrepareContinuation() {
+  const RecordingPart* part = writer_.Current();
+  if (part == nullptr || writer_.SpareWaiting()) return false;
+  const uint64_t margin =
+      continuationMargin_ != 0
+          ? continuationMargin_
+          : static_cast<uint64_t>(state_.Format.BytesPerSecond() * kContinuationLeadSeconds);
+  const uint64_t audio = part->offset.load() - kWaveHeaderSize;
+  if (audio + margin < writer_.Ceiling()) return false;
+  auto spare = NewPart(ContinuationName(), state_.Format, ++lastPartId_);
+  writer_.HandSpare(spare);
+  return true;
+}
+
+// The file or its folder was removed while recording: the audio is still in the open file, so it is
+// written again at its path and the recording goes on there. The bytes up to now are copied first,
+// the writer switches with its next buffer and carries on at the same offset, and the rest of the old
+// file follows once the writer has left it.
+void Recorder::RewriteRemovedFile() {
+  const RecordingPart* part = writer_.Current();
+  if (part == nullptr || replacement_ != nullptr || writer_.NextWaiting() || part->file->StillAtItsPath()) {
+    return;
+  }
+  const std::string path = part->file->FullPath();
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  if (!folder.empty()) std::filesystem::create_directories(folder);
+  auto next = std::make_unique<RecordingPart>();
+  next->id = ++lastPartId_;
+  next->file = OutputFile::Create(path);
+  next->carriesOffset = true;
+  const uint64_t copied = part->offset.load();
+  part->file->CopyTo(*next->file, 0, copied);
+  replacedId_ = part->id;
+  replacement_ = next.get();
+  copiedUpTo_ = copied;
+  writer_.HandNext(next);
+  Report("The file \"" + path + "\" was removed; it is written again from what was recorded.");
+}
+
+void Recorder::TakeReplacedTail(RecordingPart& replaced) {
+  const uint64_t end = replaced.offset.load();
+  replaced.file->CopyTo(*replacement_->file, copiedUpTo_, end);
+  replacement_ = nullptr;
+  replacedId_ = 0;
+}
+
+bool Recorder::LimitReached(bool stopChecked) {
+  if (!stopChecked || !state_.Recording || writer_.NextWaiting()) return false;
+  if (state_.MaxBytes > 0) return RecordedBytes() >= state_.MaxBytes;
+  if (state_.StopTime > 0) return clock_.Now() > state_.StopTime;
+  return false;
+}
+
+void Recorder::SetStopAfter(int unitIndex, int count) {
+  const TDateTime now = clock_.Now();
+  switch (unitIndex) {
+    case 0:  // megabytes, formed in 32 bits as the limit always was
+      state_.MaxBytes =
+          static_cast<int32_t>(static_cast<uint32_t>(count) * static_cast<uint32_t>(kBytesPerMegabyte));
+      break;
+    case 1:  // minutes from now
+      state_.StopTime = (now * 1440 + count) / 1440;
+      break;
+    case 2:  // hours from now
+      state_.StopTime = (now * 24 + count) / 24;
+      break;
+    default:
+      break;
+  }
+}
+
+void Recorder::ResetLimits() {
+  state_.MaxBytes = 0;
+  state_.StopTime = 0;
+}
+
+}  // namespace orvimo

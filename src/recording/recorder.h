@@ -1,0 +1,123 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/clock.h"
+#include "app/free_space.h"
+#include "base/date_time.h"
+#include "base/sample_format.h"
+#include "capture/audio_library.h"
+#include "recording/recording_state.h"
+#include "recording/recording_writer.h"
+
+namespace orvimo {
+
+// What the recorder tells its caller; it knows no widget.
+class RecorderEvents {
+ public:
+  virtual ~RecorderEvents() = default;
+  // A fault the user must learn of (a write that failed, a file removed, the disk guard, a lost
+  // device): shown in the status line. The recorder has printed it on stderr already.
+  virtual void Fault(const std::string& message) = 0;
+  // The file now being written changed: a new recording, a continuation part, a file written again.
+  virtual void FileChanged(const std::string& fileName) = 0;
+};
+
+// What one status tick found, for the window to show.
+enum class TickOutcome {
+  Running,     // go on: blink, stop test
+  Paused,      // a failed write paused the recording
+  DeviceLost,  // the capture device went away; the caller stops the recording
+};
+
+// One recorder: the recording state, the output files, the capture channel, the stop limits and the
+// status figures. Everything runs on the GUI thread except RecordingWriter's capture-thread part.
+class Recorder {
+ public:
+  Recorder(capture::AudioLibrary& audio, Clock& clock, FreeSpace& freeSpace, RecorderEvents& events,
+           uint64_t ceiling = kWaveDataCeiling);
+  ~Recorder();
+
+  RecordingState& State() { return state_; }
+  const RecordingState& State() const { return state_; }
+  RecordingWriter& Writer() { return writer_; }
+
+  // The counter advanced, the template expanded (double quotes removed) into the next file's name.
+  std::string NextFileName(const std::string& nameTemplate, const FormatSettings& settings);
+  // Creates the file beside any of that name, stops the monitor channel, starts the capture and only
+  // then gives the file its name. Throws FileCreateError (nothing started); false when the capture
+  // library refused, with the mapped message in LastError(), and any earlier file of that name intact.
+  bool Start(const SampleFormat& format, const std::string& fileName);
+  const std::string& LastError() const { return lastError_; }
+  // The next recording of a chain, without stopping the capture: the writer switches to the new file
+  // with the very next buffer. Throws FileCreateError, leaving the running recording as it was.
+  void StartNext(const std::string& fileName);
+  // Stops the capture, then patches and closes every file. Throws when a size cannot be written.
+  void Stop();
+  void SetPaused(bool paused);
+  void StartMonitor();
+
+  // Status figures.
+  int64_t RecordedBytes() const;
+  // After a stopped recording has been shown, the count starts again from zero.
+  void ForgetRecordedBytes();
+  int64_t FreeBytes(const std::string& nameTemplate);
+  std::string CurrentFileName() const;
+
+  // The disk guard: true when it paused the recording (free bytes below the reserve).
+  bool GuardDiskSpace(int64_t freeBytes);
+  // The recording's housekeeping at each tick: finished parts completed, write errors and a removed
+  // file noticed, a continuation made ready near the ceiling. Errors are reported, never thrown.
+  TickOutcome Tick();
+  // The stop test: with stopChecked, the size limit, or else the time limit (strictly later).
+  bool LimitReached(bool stopChecked);
+
+  // Limits from the scheduler controls.
+  void SetStopAfter(int unitIndex, int count);
+  void ResetLimits();
+
+  // Closing: from here on no scheduled start and no when-finished action runs.
+  void BeginClosing() { closing_ = true; }
+  bool Closing() const { return closing_; }
+
+  // How much audio before the ceiling a continuation file is made ready (tests lower it).
+  void SetContinuationMargin(uint64_t bytes) { continuationMargin_ = bytes; }
+
+ private:
+  void Report(const std::string& message);
+  void CompleteFinishedParts();
+  void CompletePart(RecordingPart& part);
+  void NoticeCurrentPart();
+  bool PrepareContinuation();
+  void RewriteRemovedFile();
+  void TakeReplacedTail(RecordingPart& replaced);
+  std::string ContinuationName();
+
+  capture::AudioLibrary& audio_;
+  Clock& clock_;
+  FreeSpace& freeSpace_;
+  RecorderEvents& events_;
+  RecordingState state_;
+  RecordingWriter writer_;
+  std::string lastError_;
+  std::string recordingName_;  // the first part's name: continuations are named after it
+  int nextPartNumber_ = 2;
+  uint64_t lastPartId_ = 0;
+  uint64_t knownCurrentId_ = 0;
+  // A file written again after its name was removed: the part it replaces, the new one, and how much
+  // of the old one the new one already holds.
+  uint64_t replacedId_ = 0;
+  RecordingPart* replacement_ = nullptr;
+  uint64_t copiedUpTo_ = 0;
+  uint64_t continuationMargin_ = 0;
+  bool closing_ = false;
+};
+
+// Prints a fault with the local time on stderr, so that a log of an unattended run shows it.
+void LogFault(const std::string& message);
+
+}  // namespace orvimo
