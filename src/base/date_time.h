@@ -29,7 +29,7 @@ struct FormatSettings {
   std::array<std::string, 7> longDayNames{"Sunday",   "Monday", "Tuesday", "Wednesday",
                                           "Thursday", "Friday", "Saturday"};
 
-  // From the user's locale (POSIX: nl_langinfo of LC_TIME).
+  // From the user's locale (POSIX: nl_langinfo of LC_TIME; Windows: GetLocaleInfoEx).
   static FormatSettings FromSystem();
 };
 

@@ -174,9 +174,9 @@ TEST(NowTest, MatchesTheLocalClock) {
   const std::time_t before = std::time(nullptr);
   const TDateTime now = Now();
   const std::time_t after = std::time(nullptr);
-  std::tm low{}, high{};
-  localtime_r(&before, &low);
-  localtime_r(&after, &high);
+  // The test runs on one thread, so the standard's shared result buffer is safe here.
+  const std::tm low = *std::localtime(&before);
+  const std::tm high = *std::localtime(&after);
   const TDateTime lowest =
       EncodeDateTime(low.tm_year + 1900, low.tm_mon + 1, low.tm_mday, low.tm_hour, low.tm_min, low.tm_sec, 0);
   const TDateTime highest = EncodeDateTime(high.tm_year + 1900, high.tm_mon + 1, high.tm_mday, high.tm_hour,
