@@ -2,10 +2,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 
 #include "app/status_texts.h"
+#include "base/date_time_formatter.h"
 #include "recording/file_name_template.h"
 #include "recording/wave_header.h"
 
@@ -24,12 +24,9 @@ WaveHeader HeaderOf(const SampleFormat& format) {
 }  // namespace
 
 void LogFault(const std::string& message) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char stamp[32];
-  std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
-  std::fprintf(stderr, "%s %s\n", stamp, message.c_str());
+  // Fixed separators, whatever the locale: a log is read by people and scripts alike.
+  const std::string stamp = DateTimeFormatter(Now(), FormatSettings{}).Format("yyyy'-'mm'-'dd hh':'nn':'ss");
+  std::fprintf(stderr, "%s %s\n", stamp.c_str(), message.c_str());
   std::fflush(stderr);
 }
 
