@@ -48,11 +48,18 @@ struct DeliveryPace {
 // holds a level over reads that find no new buffer. About 20 ms is gathered before a hand-over, so one
 // delivery makes one hand-over and the meter sees every delivery.
 //
-// Relaxed, while nobody looks at the meter: half a second at a time. The latency asked for follows the
-// fragment, so the source (and the sink it monitors) can sleep that long too.
+// Relaxed, while nobody looks at the meter: up to half a second at a time, but never more than
+// kMaxRelaxedBytes: the file grows by a whole delivery at once, and the program's guard against a full
+// disk keeps a reserve of 100 KB that one delivery must stay well inside. The latency asked for follows
+// the fragment, so the source (and the sink it monitors) can sleep that long too.
+constexpr uint32_t kMaxRelaxedBytes = 32768;
+
 DeliveryPace PaceFor(const SampleFormat& format, bool relaxed) {
   if (relaxed) {
-    return DeliveryPace{BytesPerSlice(format, 2), BytesPerSlice(format, 4)};
+    const uint32_t frame = format.BlockAlign();
+    const uint32_t fragment =
+        std::max(frame, std::min(BytesPerSlice(format, 2), kMaxRelaxedBytes / frame * frame));
+    return DeliveryPace{fragment, fragment / 2};
   }
   return DeliveryPace{BytesPerSlice(format, 25), BytesPerSlice(format, 50)};
 }
@@ -153,7 +160,7 @@ class PulseStream : public CaptureStream {
   const SampleFormat format;
   const std::vector<uint8_t> silence;
   // A monitor source sends chunks of a millisecond or so, whatever fragment size is asked for. They
-  // are gathered into buffers of about 20 ms (relaxed: a quarter of a second), so the program writes
+  // are gathered into buffers of about 20 ms (relaxed: half a fragment), so the program writes
   // its file fifty times a second instead of a thousand. Changed only under the loop's lock; the
   // staging buffer is made for the relaxed pace, so the loop's thread never allocates.
   size_t gather_bytes = 0;

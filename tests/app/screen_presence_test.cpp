@@ -42,16 +42,28 @@ TEST(ScreenPresence, HidingOrMinimisingRelaxesTheMeterAndTheCaptureShowingBrings
   FakeAudioLibrary audio;
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  ScreenPresence presence(window, meter, audio);
+  ScreenPresence presence(window, meter, audio, [] { return int64_t{176400}; });
   QApplication::processEvents();
   ASSERT_TRUE(presence.Shown());
   for (const Step& step : steps) {
     step.act(window);
     EXPECT_TRUE(QTest::qWaitFor([&] { return presence.Shown() == step.shown; })) << step.what;
-    EXPECT_EQ(meter.interval(), step.shown ? 20 : ScreenPresence::kHiddenInterval.count()) << step.what;
+    EXPECT_EQ(meter.interval(), step.shown ? 20 : 145) << step.what;
     EXPECT_TRUE(meter.isActive()) << step.what;
   }
   EXPECT_EQ(LowPowerCalls(audio), (std::vector<int64_t>{1, 0, 1, 0})) << "one call per change";
+}
+
+// Between two ticks of the hidden meter the recording writes at most a quarter of the disk reserve.
+TEST(ScreenPresence, TheHiddenMeterTicksOftenEnoughForTheDiskGuard) {
+  const struct {
+    int64_t bytesPerSecond;
+    int64_t milliseconds;
+  } cases[] = {{176400, 145}, {8000, 250}, {0, 250}, {-1, 250}, {1536000, 20}, {int64_t{1} << 40, 20}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ScreenPresence::HiddenMeterInterval(c.bytesPerSecond).count(), c.milliseconds)
+        << c.bytesPerSecond;
+  }
 }
 
 TEST(ScreenPresence, AStoppedMeterStaysStopped) {
@@ -61,7 +73,7 @@ TEST(ScreenPresence, AStoppedMeterStaysStopped) {
   FakeAudioLibrary audio;
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  ScreenPresence presence(window, meter, audio);
+  ScreenPresence presence(window, meter, audio, [] { return int64_t{176400}; });
   for (bool show : {false, true}) {
     window.setVisible(show);
     EXPECT_TRUE(QTest::qWaitFor([&] { return presence.Shown() == show; })) << show;

@@ -71,6 +71,7 @@ int main(int argc, char** argv) {
                    Qt::QueuedConnection);
   window.show();
   // While nothing of the window is shown, the meter and the capture's deliveries slow down.
-  orvimo::ScreenPresence presence(window, *window.vuTimer, *audio);
+  orvimo::ScreenPresence presence(window, *window.vuTimer, *audio,
+                                  [&window] { return window.State().BytesPerSec; });
   return application.exec();
 }

@@ -5,6 +5,9 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+
+#include "app/status_texts.h"
 #include "capture/audio_library.h"
 
 namespace orvimo {
@@ -28,8 +31,21 @@ bool MayChangePresence(QEvent::Type type) {
 
 }  // namespace
 
-ScreenPresence::ScreenPresence(QWidget& window, QTimer& meterTimer, capture::AudioLibrary& audio)
-    : window_(window), meterTimer_(meterTimer), audio_(audio), shownInterval_(meterTimer.interval()) {
+std::chrono::milliseconds ScreenPresence::HiddenMeterInterval(int64_t bytesPerSecond) {
+  constexpr int64_t kSlowest = 250;
+  constexpr int64_t kFastest = 20;
+  if (bytesPerSecond <= 0) return std::chrono::milliseconds(kSlowest);
+  const int64_t quarterReserve = kDiskReserveBytes / 4 * 1000 / bytesPerSecond;
+  return std::chrono::milliseconds(std::clamp(quarterReserve, kFastest, kSlowest));
+}
+
+ScreenPresence::ScreenPresence(QWidget& window, QTimer& meterTimer, capture::AudioLibrary& audio,
+                               std::function<int64_t()> bytesPerSecond)
+    : window_(window),
+      meterTimer_(meterTimer),
+      audio_(audio),
+      bytesPerSecond_(std::move(bytesPerSecond)),
+      shownInterval_(meterTimer.interval()) {
   window_.installEventFilter(this);
   WatchWindowHandle();
   RecheckLater();
@@ -62,7 +78,8 @@ void ScreenPresence::Recheck() {
   if (shown == shown_) return;
   shown_ = shown;
   // setInterval restarts a running timer and leaves a stopped one stopped.
-  meterTimer_.setInterval(shown ? shownInterval_ : static_cast<int>(kHiddenInterval.count()));
+  const auto hidden = HiddenMeterInterval(bytesPerSecond_());
+  meterTimer_.setInterval(shown ? shownInterval_ : static_cast<int>(hidden.count()));
   audio_.SetLowPower(!shown);
 }
 

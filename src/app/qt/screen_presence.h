@@ -5,6 +5,8 @@
 #include <QPointer>
 
 #include <chrono>
+#include <cstdint>
+#include <functional>
 
 class QTimer;
 class QWidget;
@@ -17,18 +19,21 @@ class AudioLibrary;
 }
 
 // Watches a top-level window for being hidden, minimised, unmapped or fully covered (a locked screen
-// covers it too). While nothing of it is shown, the level meter's timer slows to kHiddenInterval and the
-// capture library is told to relax its deliveries; both come back at once when the window shows again.
-// The meter timer keeps running, slowly, because its tick also watches a nearly full disk between two
-// status ticks, and the relaxed deliveries only grow the byte count a few times a second. A timer that
-// is stopped (before start-up ends, after the close) stays stopped.
+// covers it too). While nothing of it is shown, the level meter's timer slows down (HiddenMeterInterval)
+// and the capture library is told to relax its deliveries; both come back at once when the window
+// shows again. A timer that is stopped (before start-up ends, after the close) stays stopped.
 class ScreenPresence : public QObject {
   Q_OBJECT
 
  public:
-  static constexpr std::chrono::milliseconds kHiddenInterval{250};
+  // The meter's tick also watches a nearly full disk between two status ticks, so it keeps running
+  // while hidden, often enough that the recording writes at most a quarter of the disk reserve between
+  // two ticks: 145 ms at 44.1 kHz stereo 16-bit, never slower than 250 ms nor faster than 20 ms.
+  static std::chrono::milliseconds HiddenMeterInterval(int64_t bytesPerSecond);
 
-  ScreenPresence(QWidget& window, QTimer& meterTimer, capture::AudioLibrary& audio);
+  // bytesPerSecond: the data rate of the format a recording would use now.
+  ScreenPresence(QWidget& window, QTimer& meterTimer, capture::AudioLibrary& audio,
+                 std::function<int64_t()> bytesPerSecond);
 
   bool Shown() const { return shown_; }
 
@@ -44,6 +49,7 @@ class ScreenPresence : public QObject {
   QWidget& window_;
   QTimer& meterTimer_;
   capture::AudioLibrary& audio_;
+  const std::function<int64_t()> bytesPerSecond_;
   QPointer<QWindow> watchedHandle_;
   const int shownInterval_;
   bool shown_ = true;
