@@ -61,6 +61,11 @@ class AudioLibrary {
   // The dropouts of a channel that has not been stopped; {0, 0} for 0 or a stopped handle, so read it
   // before ChannelStop. A library that cannot tell reports none.
   virtual DropoutCount ChannelGetDropouts(uint32_t /*handle*/) { return {}; }
+  // relaxed: nobody looks at the level, so the open channels, and those opened later, may take their
+  // audio in large deliveries at a latency that lets the device and the sound server sleep; false
+  // brings back the pace the level meter needs. Only the size of the deliveries changes, never the
+  // bytes. A library that cannot tell the difference ignores it.
+  virtual void SetLowPower(bool /*relaxed*/) {}
   virtual bool Stop() = 0;
   virtual bool Free() = 0;
 };

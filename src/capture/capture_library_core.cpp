@@ -152,6 +152,13 @@ DropoutCount CaptureLibraryCore::ChannelGetDropouts(uint32_t handle) {
   return channel != nullptr ? channel->Dropouts() : DropoutCount{};
 }
 
+void CaptureLibraryCore::SetLowPower(bool relaxed) {
+  low_power_ = relaxed;
+  for (auto& entry : channels_) {
+    entry.second->stream->SetLowPower(relaxed);
+  }
+}
+
 bool CaptureLibraryCore::Stop() {
   CloseAllChannels();
   return true;

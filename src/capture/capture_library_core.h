@@ -19,6 +19,8 @@ class CaptureStream {
   virtual ~CaptureStream() = default;
   // False once the stream's device has gone away (unplugged, sound server ended).
   virtual bool IsAlive() const = 0;
+  // Large, rare deliveries (true) or the level meter's pace (false); the bytes stay the same.
+  virtual void SetLowPower(bool /*relaxed*/) {}
 };
 
 // What opening a stream gave: the stream, or the error code that says why there is none.
@@ -66,6 +68,8 @@ class CaptureLibraryCore : public AudioLibrary {
   uint32_t ChannelGetLevel(uint32_t handle) override;
   bool ChannelIsActive(uint32_t handle) override;
   DropoutCount ChannelGetDropouts(uint32_t handle) override;
+  // Passed on to every open stream; OpenStream reads LowPower() for the streams opened later.
+  void SetLowPower(bool relaxed) override;
   bool Stop() override;
   bool Free() override;
 
@@ -89,6 +93,7 @@ class CaptureLibraryCore : public AudioLibrary {
   void Shutdown();
   bool IsInitialized() const { return initialized_; }
   std::optional<int> SelectedDevice() const { return selected_device_; }
+  bool LowPower() const { return low_power_; }
   // The channel of an open handle, or null.
   RecordChannel* FindChannel(uint32_t handle);
   CaptureStream* FindStream(uint32_t handle);
@@ -109,6 +114,7 @@ class CaptureLibraryCore : public AudioLibrary {
   std::map<uint32_t, std::unique_ptr<OpenChannel>> channels_;
   uint32_t last_handle_ = 0;
   int last_error_ = 0;
+  bool low_power_ = false;
 };
 
 }  // namespace orvimo::capture

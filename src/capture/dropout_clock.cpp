@@ -41,6 +41,12 @@ uint64_t DropoutClock::Observe(uint64_t bytes_delivered, Clock::time_point now) 
   return lost;
 }
 
+void DropoutClock::Restart() {
+  start_.reset();
+  previous_floor_.reset();
+  baseline_.reset();
+}
+
 // The floor of two windows in a row, so that a backlog drained across one window's end is not
 // mistaken for a loss.
 uint64_t DropoutClock::CloseWindow() {

@@ -27,6 +27,9 @@ class DropoutClock {
   // At each delivery: the bytes delivered since the capture started, this delivery included. Returns
   // the bytes of a stretch found lost, 0 when none.
   uint64_t Observe(uint64_t bytes_delivered, Clock::time_point now);
+  // Forgets the lag learnt so far, from the next delivery on: a new delivery size moves the lag's
+  // floor, and that move is no loss.
+  void Restart();
 
  private:
   int64_t Lag(uint64_t bytes_delivered, Clock::time_point now) const;

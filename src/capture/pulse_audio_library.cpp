@@ -36,15 +36,33 @@ uint32_t BytesPerSlice(const SampleFormat& format, uint32_t per_second) {
   return frames * format.BlockAlign();
 }
 
-// What the server is asked to deliver at a time: about 40 ms. Every delivery wakes the capture thread
-// (and, through the latency asked for, the source's own thread), so this sets most of what a running
-// recording costs: asking for 20 ms woke it some 60 times a second instead of under 40. The level
-// meter reads every 20 ms and holds a level over reads that find no new buffer.
-uint32_t FragmentBytes(const SampleFormat& format) { return BytesPerSlice(format, 25); }
+// How the server is asked to deliver, and how much is gathered before it is handed over.
+struct DeliveryPace {
+  uint32_t fragment_bytes;
+  size_t gather_bytes;
+};
 
-// What is gathered before it is handed over: about 20 ms, so one delivery makes one hand-over and the
-// meter sees every delivery.
-uint32_t GatherBytes(const SampleFormat& format) { return BytesPerSlice(format, 50); }
+// For the level meter: about 40 ms at a time. Every delivery wakes the capture thread (and, through the
+// latency asked for, the source's own thread), so this sets most of what a running recording costs:
+// asking for 20 ms woke it some 60 times a second instead of under 40. The meter reads every 20 ms and
+// holds a level over reads that find no new buffer. About 20 ms is gathered before a hand-over, so one
+// delivery makes one hand-over and the meter sees every delivery.
+//
+// Relaxed, while nobody looks at the meter: up to half a second at a time, but never more than
+// kMaxRelaxedBytes: the file grows by a whole delivery at once, and the program's guard against a full
+// disk keeps a reserve of 100 KB that one delivery must stay well inside. The latency asked for follows
+// the fragment, so the source (and the sink it monitors) can sleep that long too.
+constexpr uint32_t kMaxRelaxedBytes = 32768;
+
+DeliveryPace PaceFor(const SampleFormat& format, bool relaxed) {
+  if (relaxed) {
+    const uint32_t frame = format.BlockAlign();
+    const uint32_t fragment =
+        std::max(frame, std::min(BytesPerSlice(format, 2), kMaxRelaxedBytes / frame * frame));
+    return DeliveryPace{fragment, fragment / 2};
+  }
+  return DeliveryPace{BytesPerSlice(format, 25), BytesPerSlice(format, 50)};
+}
 
 // A stretch of audio in whole frames, below the -1 that asks for the server's default.
 uint32_t BytesFor(const SampleFormat& format, std::chrono::milliseconds duration) {
@@ -106,9 +124,9 @@ class PulseStream : public CaptureStream {
  public:
   PulseStream(const SampleFormat& format, RecordChannel& channel, pa_threaded_mainloop* mainloop)
       : mainloop(mainloop),
+        format(format),
         silence(kSilenceBytes, format.bits == 8 ? 0x80 : 0x00),
-        gather_bytes(GatherBytes(format)),
-        staging(std::max<size_t>(4 * gather_bytes, kSilenceBytes)),
+        staging(std::max<size_t>(2 * PaceFor(format, true).gather_bytes, kSilenceBytes)),
         pace(format.BytesPerSecond()),
         channel(channel) {}
 
@@ -125,16 +143,27 @@ class PulseStream : public CaptureStream {
   // A dead server fails every stream of its context, so the stream's state covers both.
   bool IsAlive() const override { return alive.load(std::memory_order_acquire); }
 
+  void SetLowPower(bool relaxed) override {
+    MainloopLock lock(mainloop);
+    SetPaceLocked(PaceFor(format, relaxed));
+  }
+
+  // The server takes the new fragment size from its next delivery on; what is queued meanwhile comes
+  // as before, so no byte is lost or repeated.
+  void SetPaceLocked(const DeliveryPace& new_pace);
+
   // Once the callbacks are cleared under the loop's lock, none of them can run again.
   void CloseLocked();
 
   pa_threaded_mainloop* const mainloop;
   pa_stream* stream = nullptr;
+  const SampleFormat format;
   const std::vector<uint8_t> silence;
   // A monitor source sends chunks of a millisecond or so, whatever fragment size is asked for. They
-  // are gathered into buffers of about 20 ms, so the program writes its file fifty times a second
-  // instead of a thousand. Used only on the loop's thread.
-  const size_t gather_bytes;
+  // are gathered into buffers of about 20 ms (relaxed: half a fragment), so the program writes
+  // its file fifty times a second instead of a thousand. Changed only under the loop's lock; the
+  // staging buffer is made for the relaxed pace, so the loop's thread never allocates.
+  size_t gather_bytes = 0;
   std::vector<uint8_t> staging;
   size_t staged = 0;
   // What was received, holes included, against the clock; on the loop's thread only.
@@ -158,6 +187,19 @@ void PulseStream::CloseLocked() {
   }
   pa_stream_unref(stream);
   stream = nullptr;
+}
+
+void PulseStream::SetPaceLocked(const DeliveryPace& new_pace) {
+  gather_bytes = new_pace.gather_bytes;
+  pace.Restart();
+  if (stream == nullptr || pa_stream_get_state(stream) != PA_STREAM_READY) {
+    return;
+  }
+  pa_buffer_attr buffer = *pa_stream_get_buffer_attr(stream);
+  buffer.fragsize = new_pace.fragment_bytes;
+  if (pa_operation* operation = pa_stream_set_buffer_attr(stream, &buffer, nullptr, nullptr)) {
+    pa_operation_unref(operation);  // nothing waits for the answer: the old pace is as good meanwhile
+  }
 }
 
 namespace {
@@ -465,6 +507,8 @@ StreamOpening PulseAudioLibrary::OpenStream(int /*device*/, const SampleFormat& 
 StreamOpening PulseAudioLibrary::OpenStreamLocked(const SampleFormat& format, RecordChannel& channel) {
   const pa_sample_spec sample_spec = SampleSpec(format);
   auto open = std::make_unique<PulseStream>(format, channel, mainloop_);
+  const DeliveryPace delivery = PaceFor(format, LowPower());
+  open->gather_bytes = delivery.gather_bytes;
   // No channel map: the default for one or two channels, which the server mixes the source into.
   open->stream = pa_stream_new(context_, kStreamName, &sample_spec, nullptr);
   if (open->stream == nullptr) {
@@ -479,7 +523,7 @@ StreamOpening PulseAudioLibrary::OpenStreamLocked(const SampleFormat& format, Re
   buffer.tlength = static_cast<uint32_t>(-1);
   buffer.prebuf = static_cast<uint32_t>(-1);
   buffer.minreq = static_cast<uint32_t>(-1);
-  buffer.fragsize = FragmentBytes(format);
+  buffer.fragsize = delivery.fragment_bytes;
   // A source the user chose is kept: when it goes away the channel ends rather than record another.
   const bool chosen_source = !selected_source_.empty();
   const auto stream_flags = static_cast<pa_stream_flags_t>(

@@ -11,6 +11,7 @@ bool CaptureRecorder::Collect(uint32_t /*channel*/, const void* buffer, uint32_t
   if (recorder->callbacks_++ == 0) {
     recorder->first_buffer_ns_ = std::chrono::steady_clock::now().time_since_epoch().count();
   }
+  recorder->largest_ = std::max(recorder->largest_.load(), length);
   const size_t used = recorder->used_.load(std::memory_order_relaxed);
   const size_t copied = std::min<size_t>(length, recorder->bytes_.size() - used);
   std::memcpy(recorder->bytes_.data() + used, buffer, copied);

@@ -19,6 +19,7 @@ class CaptureRecorder {
   bool WaitForBytes(size_t count, std::chrono::milliseconds timeout) const;
   size_t Size() const { return used_.load(std::memory_order_acquire); }
   int Callbacks() const { return callbacks_; }
+  uint32_t LargestBuffer() const { return largest_; }
   // The bytes collected so far.
   std::vector<uint8_t> Bytes() const;
   std::chrono::steady_clock::time_point FirstBufferTime() const;
@@ -27,6 +28,7 @@ class CaptureRecorder {
   std::vector<uint8_t> bytes_;
   std::atomic<size_t> used_{0};
   std::atomic<int> callbacks_{0};
+  std::atomic<uint32_t> largest_{0};
   std::atomic<int64_t> first_buffer_ns_{0};
 };
 

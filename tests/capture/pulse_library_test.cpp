@@ -1,6 +1,7 @@
 // The PulseAudio backend against the private daemon of the "pulse" test fixture: the device list, a
 // tone played into the null sink coming back in the format asked for, the guarantees of ChannelStop and
-// the dropouts of a reader held back. The rules every backend shares are in capture_contract_test.cpp.
+// the dropouts of a reader held back, and the same bytes at the relaxed pace as at the meter's. The rules
+// every backend shares are in capture_contract_test.cpp.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -274,6 +275,63 @@ TEST_F(PulseLibraryTest, AReaderHeldBackCountsItsDropoutsAndAnOrdinaryCaptureNon
     EXPECT_GE(dropouts.count, 1u);
     EXPECT_NEAR(static_cast<double>(dropouts.bytes_lost) / kBytesPerSecond, missing, 0.3);
   }
+}
+
+// The offset in `in` at which `bytes` starts, looked for in whole frames; -1 when it is not there.
+std::ptrdiff_t FindBytes(const std::vector<uint8_t>& in, const std::vector<uint8_t>& bytes, size_t frame) {
+  for (size_t at = 0; at + bytes.size() <= in.size(); at += frame) {
+    if (std::equal(bytes.begin(), bytes.end(), in.begin() + static_cast<std::ptrdiff_t>(at))) {
+      return static_cast<std::ptrdiff_t>(at);
+    }
+  }
+  return -1;
+}
+
+// Two captures of the same noise, one at the meter's pace throughout, the other relaxed and brought
+// back again and again: the second must hold exactly the bytes of the first, with nothing lost or
+// repeated at a switch, and its relaxed deliveries must really be larger.
+TEST_F(PulseLibraryTest, ARelaxedCaptureHoldsTheSameBytesAsOneAtTheMetersPace) {
+  constexpr uint32_t kRate = 44100;
+  constexpr uint32_t kFrame = 4;
+  constexpr uint32_t kBytesPerSecond = kRate * kFrame;
+  PulseAudioLibrary switching;
+  ASSERT_TRUE(switching.Init(-1, kRate, 0, nullptr, nullptr));
+  ASSERT_TRUE(switching.RecordInit(-1));
+  SelectDefault();
+  CaptureRecorder steady(kBytesPerSecond * 12);
+  CaptureRecorder relaxed(kBytesPerSecond * 12);
+  const uint32_t steady_handle = library_.RecordStart(kRate, 2, 0, CaptureRecorder::Collect, &steady);
+  ASSERT_NE(steady_handle, 0u) << library_.ErrorGetCode();
+  const uint32_t relaxed_handle = switching.RecordStart(kRate, 2, 0, CaptureRecorder::Collect, &relaxed);
+  ASSERT_NE(relaxed_handle, 0u) << switching.ErrorGetCode();
+  ASSERT_TRUE(relaxed.WaitForBytes(1, 4s));
+  player_ = session_.PlayNoise(10);
+  ASSERT_GT(player_, 0);
+  std::this_thread::sleep_for(1s);  // past the player's start, where the sink may rewind
+  const size_t skipped = relaxed.Size();
+  for (const bool low_power : {true, false, true, false, true, false}) {
+    switching.SetLowPower(low_power);
+    std::this_thread::sleep_for(low_power ? 1200ms : 500ms);
+  }
+  switching.ChannelStop(relaxed_handle);
+  library_.ChannelStop(steady_handle);
+
+  // Relaxed, nothing is handed over below 16 KiB (93 ms); at the meter's pace a delivery is 40 ms.
+  EXPECT_GE(relaxed.LargestBuffer(), kBytesPerSecond / 12) << "the relaxed pace never set in";
+  const std::vector<uint8_t> all = steady.Bytes();
+  const std::vector<uint8_t> tail = relaxed.Bytes();
+  ASSERT_GT(tail.size(), skipped + kBytesPerSecond * 4);
+  const std::vector<uint8_t> cue(tail.begin() + static_cast<std::ptrdiff_t>(skipped),
+                                 tail.begin() + static_cast<std::ptrdiff_t>(skipped + 4096));
+  const std::ptrdiff_t at = FindBytes(all, cue, kFrame);
+  ASSERT_GE(at, 0) << "the two captures never met";
+  const size_t common = std::min(all.size() - static_cast<size_t>(at), tail.size() - skipped);
+  ASSERT_GT(common, kBytesPerSecond * 4u);
+  const auto mismatch =
+      std::mismatch(tail.begin() + static_cast<std::ptrdiff_t>(skipped),
+                    tail.begin() + static_cast<std::ptrdiff_t>(skipped + common), all.begin() + at);
+  EXPECT_EQ(mismatch.first - tail.begin(), static_cast<std::ptrdiff_t>(skipped + common))
+      << "the captures part at byte " << (mismatch.first - tail.begin()) << " of the relaxed one";
 }
 
 }  // namespace

@@ -74,6 +74,12 @@ int PulseSession::PlayTone(int frequency, int seconds) const {
   return ok ? std::atoi(output.c_str()) : -1;
 }
 
+int PulseSession::PlayNoise(int seconds) const {
+  bool ok = false;
+  const std::string output = Run("play-noise '" + dir_ + "' " + std::to_string(seconds), &ok);
+  return ok ? std::atoi(output.c_str()) : -1;
+}
+
 void PulseSession::EndPlayer(int pid) {
   if (pid > 0) {
     kill(pid, SIGTERM);

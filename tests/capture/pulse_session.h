@@ -21,6 +21,8 @@ class PulseSession {
   bool LoadEnvironment() const;
   // Plays a sine of peak 16384 into the null sink in the background; the player's pid, or -1.
   int PlayTone(int frequency, int seconds) const;
+  // The same with white noise, different on every call: no stretch of it repeats another.
+  int PlayNoise(int seconds) const;
 
   static void EndPlayer(int pid);
 

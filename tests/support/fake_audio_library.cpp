@@ -336,6 +336,12 @@ DropoutCount FakeAudioLibrary::ChannelGetDropouts(uint32_t handle) {
   return CaptureLibraryCore::ChannelGetDropouts(handle);
 }
 
+void FakeAudioLibrary::SetLowPower(bool relaxed) {
+  std::scoped_lock lock(mutex_);
+  Record("SetLowPower", {relaxed ? 1 : 0});
+  CaptureLibraryCore::SetLowPower(relaxed);
+}
+
 bool FakeAudioLibrary::Stop() {
   std::scoped_lock delivery(delivery_mutex_);
   std::scoped_lock lock(mutex_);

@@ -50,7 +50,8 @@ class FakeAudioLibrary : public CaptureLibraryCore {
   // and its integer arguments in order (pointers are left out):
   //   Init {device, frequency, flags}; RecordGetDeviceDescription {device}; RecordInit {device};
   //   RecordGetInputName {input}; RecordStart {frequency, channels, flags}; ChannelStop {handle};
-  //   ChannelGetLevel {handle}; ChannelIsActive {handle}; ChannelGetDropouts {handle}; the others {}.
+  //   ChannelGetLevel {handle}; ChannelIsActive {handle}; ChannelGetDropouts {handle};
+  //   SetLowPower {1 relaxed, 0 not}; the others {}.
   struct Call {
     std::string name;
     std::vector<int64_t> args;
@@ -123,6 +124,7 @@ class FakeAudioLibrary : public CaptureLibraryCore {
   uint32_t ChannelGetLevel(uint32_t handle) override;
   bool ChannelIsActive(uint32_t handle) override;
   DropoutCount ChannelGetDropouts(uint32_t handle) override;
+  void SetLowPower(bool relaxed) override;
   bool Stop() override;
   bool Free() override;
 

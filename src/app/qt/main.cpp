@@ -11,6 +11,7 @@
 #include "app/qt/posix_free_space.h"
 #include "app/qt/qt_dialogs.h"
 #include "app/qt/qt_window_flasher.h"
+#include "app/qt/screen_presence.h"
 #include "app/qt/system_clock.h"
 #include "app/qt/termination_signals.h"
 #include "app/qt/tfrm_main.h"
@@ -69,5 +70,8 @@ int main(int argc, char** argv) {
   QObject::connect(&window, &orvimo::TfrmMain::closed, &application, &QApplication::quit,
                    Qt::QueuedConnection);
   window.show();
+  // While nothing of the window is shown, the meter and the capture's deliveries slow down.
+  orvimo::ScreenPresence presence(window, *window.vuTimer, *audio,
+                                  [&window] { return window.State().BytesPerSec; });
   return application.exec();
 }
