@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/qt/console_session.h"
 #include "app/qt/dbus_shutdown.h"
 #include "app/qt/ini_settings_backend.h"
 #include "app/qt/logind_sleep_inhibitor.h"
@@ -32,6 +33,8 @@ QIcon ProgramIcon() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // No display: the same window and engine record from the command line, reporting on the console.
+  if (orvimo::NoDisplayToConnectTo()) return orvimo::RunWithoutDisplay(argc, argv);
   QApplication application(argc, argv);
   // No application display name: Qt would add it to every window's caption ("Orvimo 2.0 — Orvimo 2"),
   // and the captions are the program's own texts. Where a taskbar shows captions it shows these.

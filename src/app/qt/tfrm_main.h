@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/app_services.h"
+#include "app/console_report.h"
 #include "app/error_guard.h"
 #include "app/form_storage.h"
 #include "app/sleep_guard.h"
@@ -75,6 +76,13 @@ class TfrmMain : public QWidget, private RecorderEvents {
   void seStopAtChange();
   // Holds sleep off while a recording runs or a scheduled start waits, and lets it come otherwise.
   void UpdateSleepGuard();
+
+  // No screen to draw on: the meter is not drawn (the console reads the level once a second), and the
+  // disk is still watched between ticks, though less often.
+  void RunWithoutDisplay();
+  // What the console shows, as the window would: state, file, recorded and free figures, the level
+  // since the last look, the dropouts. Taking the level starts its peak anew.
+  ConsoleStatus ConsoleSnapshot();
 
   RecordingState& State() { return recorder_.State(); }
   Recorder& Engine() { return recorder_; }
@@ -218,6 +226,10 @@ class TfrmMain : public QWidget, private RecorderEvents {
   std::string echoed_;       // the message of the last Echo
   std::string dropoutNote_;  // the recording's dropouts, while it runs and after its stop
   std::string sleepNote_;    // why sleep is not held off, until the status line changes
+  // The figures the time labels show now: a stopped recording's stay until the next refresh.
+  int64_t shownRecorded_ = 0;
+  int64_t shownFree_ = -1;
+  bool withoutDisplay_ = false;
   bool shownOnce_ = false;
   bool closed_ = false;
   bool terminating_ = false;

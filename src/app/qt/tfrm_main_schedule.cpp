@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 
 #include <algorithm>
 #include <limits>
@@ -92,6 +93,7 @@ void TfrmMain::PlanNextDiskCheck(int64_t freeBytes) {
 }
 
 void TfrmMain::RefreshFreeSpace(int64_t freeBytes) {
+  shownFree_ = freeBytes;
   lFree->setText(FromLocal(FormatDuration(std::max<int64_t>(freeBytes, 0), state_.BytesPerSec)));
   lFree->setToolTip(FromLocal(freeBytes < 0 ? kUnknownFreeSpace : FormatSize(freeBytes)));
 }
@@ -108,6 +110,7 @@ bool TfrmMain::GuardDiskSpace(int64_t freeBytes) {
 
 void TfrmMain::RefreshRecorded() {
   const int64_t written = recorder_.RecordedBytes();
+  shownRecorded_ = written;
   lRecorded->setText(FromLocal(FormatDuration(written, state_.BytesPerSec)));
   lRecorded->setToolTip(FromLocal(FormatSize(written)));
 }
@@ -244,6 +247,28 @@ void TfrmMain::dtTStopChange() {
 void TfrmMain::seStopAtChange() {
   if (!rbStopAt->isChecked()) return;
   recorder_.SetStopAfter(cStopAt->currentIndex(), seStopAt->value());
+}
+
+void TfrmMain::RunWithoutDisplay() {
+  withoutDisplay_ = true;
+  // A tenth of a second holds less audio than the disk reserve at any usual rate.
+  vuTimer->setInterval(100);
+}
+
+ConsoleStatus TfrmMain::ConsoleSnapshot() {
+  const bool waiting = cbStart->isChecked();
+  return {.state = waiting && !state_.Recording
+                       ? WaitingToRecordText(dtStart->Value(), services_.formatSettings)
+                       : lMessage->text().trimmed().toLocal8Bit().toStdString(),
+          .fileName = recorder_.CurrentFileName(),
+          .recording = state_.Recording,
+          .paused = state_.Paused,
+          .waiting = waiting,
+          .recordedBytes = state_.Recording ? recorder_.RecordedBytes() : shownRecorded_,
+          .freeBytes = shownFree_,
+          .bytesPerSecond = state_.BytesPerSec,
+          .level = state_.CaptureChannel != 0 ? services_.audio.ChannelGetLevel(state_.CaptureChannel) : 0,
+          .dropouts = recorder_.DropoutsText()};
 }
 
 void TfrmMain::vuTimerTimer() {
