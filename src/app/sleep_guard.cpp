@@ -10,6 +10,10 @@ constexpr const char* kStartMomentFormat = "ddddd tt";
 
 }  // namespace
 
+std::string WaitingToRecordText(TDateTime start, const FormatSettings& settings) {
+  return kSleepHeldOffUntilStart + FormatDateTime(kStartMomentFormat, start, settings);
+}
+
 SleepGuard::SleepGuard(SleepInhibitor& inhibitor, const FormatSettings& settings)
     : inhibitor_(inhibitor), settings_(settings) {}
 
@@ -42,7 +46,7 @@ void SleepGuard::Release() {
 std::string SleepGuard::ReasonFor(bool recording, std::optional<TDateTime> armedStart, TDateTime now) const {
   if (recording) return kRecordingAudio;
   if (armedStart && *armedStart > now) {
-    return kSleepHeldOffUntilStart + FormatDateTime(kStartMomentFormat, *armedStart, settings_);
+    return WaitingToRecordText(*armedStart, settings_);
   }
   return {};
 }

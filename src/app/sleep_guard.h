@@ -13,6 +13,9 @@ namespace orvimo {
 inline constexpr const char* kSleepHeldOffUntilStart = "Waiting to record at ";
 inline constexpr const char* kSleepNotHeldOff = "Sleep could not be held off: ";
 
+// "Waiting to record at 06/12/2026 22:30:00": the reason while a start waits, in the locale's format.
+std::string WaitingToRecordText(TDateTime start, const FormatSettings& settings);
+
 // Holds sleep off while a recording runs or a scheduled start waits in the future, and lets it come
 // again as soon as neither is true. Meant to be asked at every status tick: the inhibitor is called
 // only when the reason changes, never when nothing did.

@@ -1,5 +1,7 @@
 #include "app/status_texts.h"
 
+#include <algorithm>
+
 namespace orvimo {
 
 std::string DiskFullWarning(int64_t freeBytes) {
@@ -12,6 +14,16 @@ int64_t BytesPerSecondOf(int channelsIndex, int sampleRate, int bitsIndex) {
   const uint32_t product = static_cast<uint32_t>(channelsIndex + 1) * static_cast<uint32_t>(sampleRate) *
                            static_cast<uint32_t>(bitsIndex + 1);
   return static_cast<int32_t>(product);
+}
+
+std::string DropoutText(uint64_t count, uint64_t bytesLost, int64_t bytesPerSecond) {
+  if (count == 0) return {};
+  std::string text = std::to_string(count) + (count == 1 ? " dropout" : " dropouts");
+  if (bytesLost == 0 || bytesPerSecond <= 0) return text;
+  // Rounded to the nearest millisecond, but a loss never reads as none.
+  const uint64_t rate = static_cast<uint64_t>(bytesPerSecond);
+  const uint64_t ms = std::max<uint64_t>((bytesLost * 1000 + rate / 2) / rate, 1);
+  return text + " (about " + std::to_string(ms) + " ms lost)";
 }
 
 }  // namespace orvimo

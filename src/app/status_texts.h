@@ -22,4 +22,7 @@ std::string DiskFullWarning(int64_t freeBytes);
 // as the 32-bit product does) and widened.
 int64_t BytesPerSecondOf(int channelsIndex, int sampleRate, int bitsIndex);
 
+// "3 dropouts (about 40 ms lost)", "1 dropout" when the amount is unknown; empty for none.
+std::string DropoutText(uint64_t count, uint64_t bytesLost, int64_t bytesPerSecond);
+
 }  // namespace orvimo

@@ -23,10 +23,13 @@ WaveHeader HeaderOf(const SampleFormat& format) {
 
 }  // namespace
 
-void LogFault(const std::string& message) {
+std::string LocalTimeStamp() {
   // Fixed separators, whatever the locale: a log is read by people and scripts alike.
-  const std::string stamp = DateTimeFormatter(Now(), FormatSettings{}).Format("yyyy'-'mm'-'dd hh':'nn':'ss");
-  std::fprintf(stderr, "%s %s\n", stamp.c_str(), message.c_str());
+  return DateTimeFormatter(Now(), FormatSettings{}).Format("yyyy'-'mm'-'dd hh':'nn':'ss");
+}
+
+void LogFault(const std::string& message) {
+  std::fprintf(stderr, "%s %s\n", LocalTimeStamp().c_str(), message.c_str());
   std::fflush(stderr);
 }
 
@@ -71,6 +74,9 @@ bool Recorder::Start(const SampleFormat& format, const std::string& fileName) {
   const uint64_t id = part->id;
   audio_.ChannelStop(state_.CaptureChannel);
   state_.Format = format;
+  // A new channel counts from zero.
+  channelDropoutsAtStart_ = {};
+  dropouts_ = {};
   // Cleared before the capture starts, so no buffer of the new recording is dropped.
   SetPaused(false);
   writer_.Begin(std::move(part), format);
@@ -110,6 +116,12 @@ void Recorder::StartNext(const std::string& fileName) {
     part->file->Discard();
     throw std::runtime_error("Cannot start \"" + fullPath + "\": the previous file is still being switched.");
   }
+  // The recording that ends here is told as a stop would; the next one counts from now on.
+  ReadDropouts();
+  LogDropouts(recordingName_);
+  channelDropoutsAtStart_.count += dropouts_.count;
+  channelDropoutsAtStart_.bytes_lost += dropouts_.bytes_lost;
+  dropouts_ = {};
   recordingName_ = fullPath;
   nextPartNumber_ = 2;
   SetPaused(false);
@@ -118,7 +130,9 @@ void Recorder::StartNext(const std::string& fileName) {
 void Recorder::Stop() {
   if (!state_.Recording) return;
   state_.Recording = false;
+  ReadDropouts();  // a stopped channel has none to tell any more
   audio_.ChannelStop(state_.CaptureChannel);
+  LogDropouts(recordingName_);
   // The capture has stopped: every part is the GUI thread's now. All are completed, then the first
   // error is reported.
   std::exception_ptr firstError;
@@ -191,6 +205,7 @@ bool Recorder::GuardDiskSpace(int64_t freeBytes) {
 
 TickOutcome Recorder::Tick() {
   if (!state_.Recording) return TickOutcome::Running;
+  ReadDropouts();
   // Each step on its own: one that fails is reported and the others still run.
   const auto step = [this](auto&& action) {
     try {
@@ -297,6 +312,25 @@ void Recorder::TakeReplacedTail(RecordingPart& replaced) {
   replaced.file->CopyTo(*replacement_->file, copiedUpTo_, end);
   replacement_ = nullptr;
   replacedId_ = 0;
+}
+
+void Recorder::ReadDropouts() {
+  const capture::DropoutCount channel = audio_.ChannelGetDropouts(state_.CaptureChannel);
+  // A channel that counts less than before is not the one the recording began on: it counts anew.
+  if (channel.count < channelDropoutsAtStart_.count) channelDropoutsAtStart_ = {};
+  dropouts_ = {channel.count - channelDropoutsAtStart_.count,
+               channel.bytes_lost >= channelDropoutsAtStart_.bytes_lost
+                   ? channel.bytes_lost - channelDropoutsAtStart_.bytes_lost
+                   : 0};
+}
+
+std::string Recorder::DropoutsText() const {
+  return DropoutText(dropouts_.count, dropouts_.bytes_lost, state_.Format.BytesPerSecond());
+}
+
+void Recorder::LogDropouts(const std::string& fileName) const {
+  if (dropouts_.count == 0) return;
+  LogFault("Recording \"" + fileName + "\": " + DropoutsText());
 }
 
 bool Recorder::LimitReached(bool stopChecked) {

@@ -67,6 +67,11 @@ class Recorder {
   void ForgetRecordedBytes();
   int64_t FreeBytes(const std::string& nameTemplate);
   std::string CurrentFileName() const;
+  // The dropouts of the present recording as last read (at each tick and at the stop), or of the last
+  // one until the next starts. Each file of a chain is a recording of its own and counts from zero.
+  capture::DropoutCount Dropouts() const { return dropouts_; }
+  // "3 dropouts (about 40 ms lost)" for them; empty for none.
+  std::string DropoutsText() const;
 
   // The disk guard: true when it paused the recording (free bytes below the reserve).
   bool GuardDiskSpace(int64_t freeBytes);
@@ -96,6 +101,8 @@ class Recorder {
   void RewriteRemovedFile();
   void TakeReplacedTail(RecordingPart& replaced);
   std::string ContinuationName();
+  void ReadDropouts();
+  void LogDropouts(const std::string& fileName) const;
 
   capture::AudioLibrary& audio_;
   Clock& clock_;
@@ -115,9 +122,14 @@ class Recorder {
   uint64_t copiedUpTo_ = 0;
   uint64_t continuationMargin_ = 0;
   bool closing_ = false;
+  // The capture channel's count when the present recording began (a chain keeps its channel).
+  capture::DropoutCount channelDropoutsAtStart_;
+  capture::DropoutCount dropouts_;
 };
 
 // Prints a fault with the local time on stderr, so that a log of an unattended run shows it.
 void LogFault(const std::string& message);
+// "2026-12-06 22:09:38": the local time as the logs show it.
+std::string LocalTimeStamp();
 
 }  // namespace orvimo

@@ -124,6 +124,25 @@ TEST_F(MainWindowTest, LocaleDigitsAndNonUtf8NamesReachTheFileAsGiven) {
   EXPECT_TRUE(std::filesystem::exists(Path("take_\xFF_b.wav")));
 }
 
+// The status hint tells the dropouts of the running recording and, after its stop, of the one that
+// ended; a recording without any says nothing.
+TEST_F(MainWindowTest, DropoutsAreShownInTheStatusHintWhileRecordingAndAfterTheStop) {
+  CreateWithOutput();
+  window->bRecClick();
+  Tick();
+  EXPECT_EQ(Hint(window->lMessage), "Recording audio");
+  audio.ReportDropout(State().CaptureChannel, 1764);  // 10 ms of 44100 Hz stereo 16-bit
+  audio.ReportDropout(State().CaptureChannel, 1764);
+  Tick();
+  EXPECT_EQ(Hint(window->lMessage), "Recording audio\n2 dropouts (about 20 ms lost)");
+  window->bRecClick();
+  EXPECT_EQ(Hint(window->lMessage), "Recording stopped.\n2 dropouts (about 20 ms lost)");
+  window->bRecClick();
+  EXPECT_EQ(Hint(window->lMessage), "Recording audio");
+  window->bRecClick();
+  EXPECT_EQ(Hint(window->lMessage), "Recording stopped.");
+}
+
 TEST_F(MainWindowTest, RightButtonWhileIdleChangesNothing) {
   CreateWithOutput();
   window->bRecMouseDown(Qt::RightButton);

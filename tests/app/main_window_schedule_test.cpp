@@ -373,5 +373,60 @@ TEST_F(ScheduleTest, NoRecordingBeginsWhileAFailedStartReportsItsError) {
   EXPECT_EQ(startsDuringError, 0);
 }
 
+// Sleep is held off while a recording runs (paused too) and while a start waits, with no moment
+// without a lock between the wait and the recording or between the files of a chain.
+TEST_F(ScheduleTest, SleepIsHeldOffWhileRecordingOrWaitingToStart) {
+  CreateWithOutput("take.wav");
+  const auto held = [this] { return sleepInhibitor.held.value_or("none").substr(0, 20); };
+  ArmStart(clock.now + kMinute);
+  EXPECT_EQ(held(), "Waiting to record at");
+  window->SetChecked(window->cbStart, false);
+  EXPECT_EQ(held(), "none");
+  EXPECT_EQ(sleepInhibitor.releases, 1);
+
+  ArmStart(clock.now + kMinute);
+  clock.AdvanceSeconds(60);
+  Tick();
+  ASSERT_TRUE(State().Recording);
+  EXPECT_EQ(held(), "Recording audio");
+  SetAction(WhenFinishedAction::StartNewRecording);
+  ArmStopAfter(1, 0);
+  Deliver(1048576);
+  Tick();
+  EXPECT_TRUE(std::filesystem::exists(Path("take(2).wav")));
+  window->PauseRecording();
+  Tick();
+  EXPECT_EQ(held(), "Recording audio");
+  EXPECT_EQ(sleepInhibitor.releases, 1) << "held from the wait through the chain and the pause";
+
+  window->bRecClick();
+  EXPECT_EQ(held(), "none");
+  window->bRecClick();
+  EXPECT_EQ(held(), "Recording audio");
+  window->close();
+  EXPECT_EQ(held(), "none");
+  EXPECT_EQ(sleepInhibitor.releases, 3);
+}
+
+// Without a login manager the recording goes on as before; the status hint says so once.
+TEST_F(ScheduleTest, RefusedSleepLockIsToldOnceAndChangesNothingElse) {
+  sleepInhibitor.refuse = true;
+  CreateWithOutput();
+  window->bRecClick();
+  audio.DeliverSilence(1.0);
+  Tick();
+  EXPECT_TRUE(State().Recording);
+  EXPECT_EQ(Message(), " Recording audio");
+  EXPECT_EQ(Hint(window->lMessage), "Recording audio\nSleep could not be held off: no login manager");
+  window->bRecClick();
+  EXPECT_EQ(Hint(window->lMessage), "Recording stopped.");
+  window->bRecClick();
+  EXPECT_EQ(Hint(window->lMessage), "Recording audio");
+  window->bRecClick();
+  EXPECT_EQ(ReadFile(Path("take_1.wav")).size(), 44u + 176400u);
+  EXPECT_TRUE(dialogs.errors.empty());
+  EXPECT_EQ(sleepInhibitor.holds.size(), 2u);
+}
+
 }  // namespace
 }  // namespace orvimo::testing

@@ -269,6 +269,7 @@ TEST_F(MainWindowTest, UnreadableSettingsAreReportedOnceTheWindowShows) {
                                                   .dialogs = dialogs,
                                                   .flasher = flasher,
                                                   .shutdown = shutdown,
+                                                  .sleepInhibitor = sleepInhibitor,
                                                   .settings = unreadable,
                                                   .placement = &placement,
                                                   .commandLine = "orvimo2"});

@@ -258,6 +258,42 @@ e2e_sleep_until() {
   ((left <= 0)) || sleep "$left"
 }
 
+# e2e_mock_login_manager: a private system bus with a mock login manager (python3-dbusmock's logind
+# template), which only records what it is asked: nothing is switched off or held off for real.
+e2e_mock_login_manager() {
+  local bus_socket=$E2E_WORK/system_bus_socket
+  # A unix socket path holds at most 107 bytes: a deep build tree puts the socket under /tmp.
+  ((${#bus_socket} <= 100)) || bus_socket=$(mktemp -d /tmp/orvimo-bus.XXXXXX)/system_bus_socket
+  cat >"$E2E_WORK/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig><type>session</type><listen>unix:path=$bus_socket</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>
+<allow own="*"/></policy></busconfig>
+CONF
+  dbus-daemon --nofork --nopidfile --config-file="$E2E_WORK/bus.conf" </dev/null >"$E2E_WORK/bus.log" 2>&1 &
+  E2E_PIDS+=($!)
+  export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$bus_socket
+  e2e_expect "the private system bus is up" e2e_wait_for 10 test -S "$bus_socket"
+  "$E2E_PYTHON" -m dbusmock --system --template logind </dev/null >"$E2E_WORK/logind.log" 2>&1 &
+  E2E_PIDS+=($!)
+  e2e_expect "the mock login manager answers" e2e_wait_for 20 e2e_mock_answers
+}
+
+e2e_mock_answers() { e2e_mock_calls PowerOff >/dev/null; }
+
+# e2e_mock_calls <method>: the calls of that method the mock login manager has seen.
+e2e_mock_calls() {
+  dbus-send --bus="$DBUS_SYSTEM_BUS_ADDRESS" --print-reply --dest=org.freedesktop.login1 \
+    /org/freedesktop/login1 org.freedesktop.DBus.Mock.GetMethodCalls "string:$1" 2>/dev/null
+}
+
+# e2e_mock_inhibitors: the locks the mock login manager holds now.
+e2e_mock_inhibitors() {
+  dbus-send --bus="$DBUS_SYSTEM_BUS_ADDRESS" --print-reply --dest=org.freedesktop.login1 \
+    /org/freedesktop/login1 org.freedesktop.login1.Manager.ListInhibitors 2>/dev/null
+}
+
 # e2e_screenshot <window id> <png>: the window's contents as the X server shows them.
 e2e_screenshot() {
   mkdir -p "$(dirname "$2")"

@@ -174,6 +174,51 @@ TEST_F(RecorderTest, FailedStartLeavesAnExistingFileAsItWas) {
   EXPECT_EQ(ReadAll(path).size(), 44u);
 }
 
+// Dropouts are counted per recording, shown as a text and told on stderr at the stop when there are
+// any; the next file of a chain counts from zero, and its predecessor is told at the switch.
+TEST_F(RecorderTest, DropoutsAreCountedPerRecordingAndToldAtTheStop) {
+  struct Case {
+    std::vector<uint64_t> lost;  // one dropout each, 0: amount unknown
+    std::string text;
+  };
+  const Case cases[] = {
+      {{}, ""},
+      {{1764, 3528}, "2 dropouts (about 165 ms lost)"},  // 5292 bytes at 32000 bytes per second
+      {{0}, "1 dropout"},
+      {{0, 8}, "2 dropouts (about 1 ms lost)"},
+  };
+  Recorder& recorder = Make();
+  for (const Case& c : cases) {
+    ASSERT_TRUE(recorder.Start(kStereo16, PathOf("drop.wav")));
+    for (uint64_t bytes : c.lost) ASSERT_TRUE(audio_.ReportDropout(recorder.State().CaptureChannel, bytes));
+    recorder.Tick();
+    EXPECT_EQ(recorder.Dropouts().count, c.lost.size()) << c.text;
+    EXPECT_EQ(recorder.DropoutsText(), c.text);
+    ::testing::internal::CaptureStderr();
+    recorder.Stop();
+    const std::string logged = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(recorder.DropoutsText(), c.text) << "kept after the stop";
+    if (c.text.empty()) {
+      EXPECT_EQ(logged, "");
+    } else {
+      EXPECT_NE(logged.find("Recording \"" + PathOf("drop.wav") + "\": " + c.text), std::string::npos)
+          << logged;
+    }
+  }
+
+  ASSERT_TRUE(recorder.Start(kStereo16, PathOf("chain_1.wav")));
+  audio_.ReportDropout(recorder.State().CaptureChannel, 32);
+  ::testing::internal::CaptureStderr();
+  recorder.StartNext(PathOf("chain_2.wav"));
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("chain_1.wav\": 1 dropout (about 1 ms lost)"),
+            std::string::npos);
+  recorder.Tick();
+  EXPECT_EQ(recorder.Dropouts().count, 0u);
+  audio_.ReportDropout(recorder.State().CaptureChannel, 3200);
+  recorder.Stop();
+  EXPECT_EQ(recorder.DropoutsText(), "1 dropout (about 100 ms lost)");
+}
+
 // A write that fails pauses the recording with the reason, and nothing is counted that is not on disk.
 TEST_F(RecorderTest, FailedWritePausesAndCountsOnlyWhatReachedTheFile) {
   Recorder& recorder = Make();

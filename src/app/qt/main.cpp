@@ -2,20 +2,13 @@
 #include <QApplication>
 #include <QIcon>
 
-#include <vector>
-
-#include "app/command_line.h"
-#include "app/qt/dbus_shutdown.h"
-#include "app/qt/ini_settings_backend.h"
-#include "app/qt/logind_sleep_inhibitor.h"
-#include "app/qt/posix_free_space.h"
+#include "app/qt/console_session.h"
+#include "app/qt/program_services.h"
 #include "app/qt/qt_dialogs.h"
 #include "app/qt/qt_window_flasher.h"
 #include "app/qt/screen_presence.h"
-#include "app/qt/system_clock.h"
 #include "app/qt/termination_signals.h"
 #include "app/qt/tfrm_main.h"
-#include "capture/audio_backend.h"
 #include "controls/qt/buffer_image.h"
 #include "controls/qt/system_colors.h"
 #include "controls/record_glyph.h"
@@ -33,36 +26,18 @@ QIcon ProgramIcon() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // No display: the same window and engine record from the command line, reporting on the console.
+  if (orvimo::NoDisplayToConnectTo()) return orvimo::RunWithoutDisplay(argc, argv);
   QApplication application(argc, argv);
   // No application display name: Qt would add it to every window's caption ("Orvimo 2.0 — Orvimo 2"),
   // and the captions are the program's own texts. Where a taskbar shows captions it shows these.
   orvimo::InstallQtSystemColorTable();
   application.setWindowIcon(ProgramIcon());
 
-  // What Qt left of the arguments after taking its own, as one line for the command-line splitter.
-  std::vector<std::string> arguments(argv, argv + argc);
-
-  // PulseAudio's own client where a server answers, SDL otherwise; ORVIMO_AUDIO_BACKEND forces one.
-  const auto audio = orvimo::capture::CreateAudioLibrary();
-  orvimo::SystemClock clock;
-  orvimo::PosixFreeSpace freeSpace;
+  orvimo::ProgramServices services;
   orvimo::QtDialogs dialogs;
   orvimo::QtWindowFlasher flasher;
-  orvimo::DbusShutdown shutdown;
-  orvimo::LogindSleepInhibitor sleepInhibitor;
-  orvimo::IniSettingsBackend settings(orvimo::IniSettingsBackend::DefaultExeName());
-
-  orvimo::TfrmMain window({.audio = *audio,
-                           .clock = clock,
-                           .freeSpace = freeSpace,
-                           .dialogs = dialogs,
-                           .flasher = flasher,
-                           .shutdown = shutdown,
-                           .sleepInhibitor = sleepInhibitor,
-                           .settings = settings,
-                           .placement = nullptr,
-                           .formatSettings = orvimo::FormatSettings::FromSystem(),
-                           .commandLine = orvimo::JoinCommandLine(arguments)});
+  orvimo::TfrmMain window(services.With(dialogs, flasher, argc, argv));
   dialogs.SetOwner(&window);
   flasher.SetWindow(&window);
   orvimo::TerminationSignals terminationSignals([&window] { window.CloseOnTermination(); });
@@ -71,7 +46,7 @@ int main(int argc, char** argv) {
                    Qt::QueuedConnection);
   window.show();
   // While nothing of the window is shown, the meter and the capture's deliveries slow down.
-  orvimo::ScreenPresence presence(window, *window.vuTimer, *audio,
+  orvimo::ScreenPresence presence(window, *window.vuTimer, *services.audio,
                                   [&window] { return window.State().BytesPerSec; });
   return application.exec();
 }

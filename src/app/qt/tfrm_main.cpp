@@ -280,6 +280,7 @@ void TfrmMain::FormClose() {
   } catch (...) {
     stopError = std::current_exception();
   }
+  sleepGuard_.Release();
   services_.audio.Stop();
   services_.audio.Free();
   state_.CaptureChannel = 0;

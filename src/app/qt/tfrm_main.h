@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "app/app_services.h"
+#include "app/console_report.h"
 #include "app/error_guard.h"
 #include "app/form_storage.h"
+#include "app/sleep_guard.h"
 #include "recording/recorder.h"
 
 class QAbstractButton;
@@ -72,6 +74,15 @@ class TfrmMain : public QWidget, private RecorderEvents {
   void dtTStartChange();
   void dtTStopChange();
   void seStopAtChange();
+  // Holds sleep off while a recording runs or a scheduled start waits, and lets it come otherwise.
+  void UpdateSleepGuard();
+
+  // No screen to draw on: the meter is not drawn (the console reads the level once a second), and the
+  // disk is still watched between ticks, though less often.
+  void RunWithoutDisplay();
+  // What the console shows, as the window would: state, file, recorded and free figures, the level
+  // since the last look, the dropouts. Taking the level starts its peak anew.
+  ConsoleStatus ConsoleSnapshot();
 
   RecordingState& State() { return recorder_.State(); }
   Recorder& Engine() { return recorder_; }
@@ -191,12 +202,16 @@ class TfrmMain : public QWidget, private RecorderEvents {
   // The sample format the controls select, the rate from the spin box's value.
   SampleFormat SelectedFormat() const;
   void ShowRecordingStarted(const std::string& fileName);
+  // The status hint: the echoed message, then the dropouts and a sleep that could not be held off.
+  void ShowMessageHint();
+  void ShowDropouts();
 
   // Before services_, whose dialogs it is: every error box of the window goes through the guard.
   ErrorGuard guard_;
   AppServices services_;
   Recorder recorder_;
   RecordingState& state_;
+  SleepGuard sleepGuard_{services_.sleepInhibitor, services_.formatSettings};
   std::unique_ptr<WindowPlacementAccess> ownPlacement_;
   int timerTag_ = 0;
   // The byte count of the recording at which WatchDiskSpace asks for the free space again.
@@ -208,6 +223,13 @@ class TfrmMain : public QWidget, private RecorderEvents {
     bool operator==(const MeterPicture&) const = default;
   } shownMeter_;
   int sequencesInProgress_ = 0;
+  std::string echoed_;       // the message of the last Echo
+  std::string dropoutNote_;  // the recording's dropouts, while it runs and after its stop
+  std::string sleepNote_;    // why sleep is not held off, until the status line changes
+  // The figures the time labels show now: a stopped recording's stay until the next refresh.
+  int64_t shownRecorded_ = 0;
+  int64_t shownFree_ = -1;
+  bool withoutDisplay_ = false;
   bool shownOnce_ = false;
   bool closed_ = false;
   bool terminating_ = false;

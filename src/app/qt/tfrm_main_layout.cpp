@@ -297,7 +297,7 @@ void TfrmMain::WireEvents() {
   connect(seStopAt, &QSpinBox::valueChanged, this, stopAtChange);
   connect(Timer, &QTimer::timeout, this, [this] { Guarded([this] { TimerTimer(Timer); }); });
   connect(vuTimer, &QTimer::timeout, this, [this] {
-    Guarded([this] { vuTimerTimer(); });
+    if (!withoutDisplay_) Guarded([this] { vuTimerTimer(); });
     Guarded([this] { WatchDiskSpace(); });
   });
 }

@@ -26,7 +26,22 @@ QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text.
 
 void TfrmMain::Echo(const std::string& message) {
   lMessage->setText(FromLocal(" " + message));
-  lMessage->setToolTip(FromLocal(message));
+  echoed_ = message;
+  sleepNote_.clear();
+  ShowMessageHint();
+}
+
+void TfrmMain::ShowMessageHint() {
+  std::string hint = echoed_;
+  for (const std::string* note : {&dropoutNote_, &sleepNote_}) {
+    if (!note->empty()) hint += "\n" + *note;
+  }
+  lMessage->setToolTip(FromLocal(hint));
+}
+
+void TfrmMain::ShowDropouts() {
+  dropoutNote_ = recorder_.DropoutsText();
+  ShowMessageHint();
 }
 
 std::string TfrmMain::Parse(const std::string& outputTemplate) {
@@ -49,10 +64,12 @@ void TfrmMain::StartRecording() {
   FileChanged(fileName);
   nextDiskCheckAt_ = 0;
   if (!recorder_.Start(format, fileName)) {
+    UpdateSleepGuard();
     ReportCaptureFailure();
     return;
   }
   ShowRecordingStarted(fileName);
+  UpdateSleepGuard();
 }
 
 // The limits of a recording count from the moment it began, taken from the scheduler as it is now.
@@ -62,6 +79,7 @@ void TfrmMain::ShowRecordingStarted(const std::string& fileName) {
   seStopAtChange();
   FileChanged(fileName);
   Echo(kRecordingAudio);
+  ShowDropouts();
   state_.VuColor = kRecordingColor;
   bRec->SetImageIndex_Normal(1);
   SetRecordingControlsEnabled(false);
@@ -90,10 +108,12 @@ void TfrmMain::StopRecording() {
   } catch (...) {
     patchError = std::current_exception();
   }
+  UpdateSleepGuard();
   TimerTimer(bRec);
   recorder_.ForgetRecordedBytes();
   bRec->SetImageIndex_Normal(0);
   Echo(kRecordingStopped);
+  ShowDropouts();
   cInputInputChange();
   SetMessageColor(state_.MessageColors[2]);
   SetRecordingControlsEnabled(true);

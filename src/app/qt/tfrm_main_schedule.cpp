@@ -7,9 +7,11 @@
 #include <QPointer>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "app/date_time_parts.h"
 #include "app/qt/date_time_picker.h"
@@ -43,6 +45,8 @@ void TfrmMain::cOutFormatBChange() {
 }
 
 void TfrmMain::TimerTimer(QObject* Sender) {
+  // Before the paused return: a paused recording keeps sleep held off.
+  UpdateSleepGuard();
   if (state_.Paused) return;
   // A display step that fails (a disk that went away) is reported after the rest of the tick, so the
   // stop test and the action after it still run.
@@ -89,6 +93,7 @@ void TfrmMain::PlanNextDiskCheck(int64_t freeBytes) {
 }
 
 void TfrmMain::RefreshFreeSpace(int64_t freeBytes) {
+  shownFree_ = freeBytes;
   lFree->setText(FromLocal(FormatDuration(std::max<int64_t>(freeBytes, 0), state_.BytesPerSec)));
   lFree->setToolTip(FromLocal(freeBytes < 0 ? kUnknownFreeSpace : FormatSize(freeBytes)));
 }
@@ -105,6 +110,7 @@ bool TfrmMain::GuardDiskSpace(int64_t freeBytes) {
 
 void TfrmMain::RefreshRecorded() {
   const int64_t written = recorder_.RecordedBytes();
+  shownRecorded_ = written;
   lRecorded->setText(FromLocal(FormatDuration(written, state_.BytesPerSec)));
   lRecorded->setToolTip(FromLocal(FormatSize(written)));
 }
@@ -112,7 +118,9 @@ void TfrmMain::RefreshRecorded() {
 // The recorder's own checks: a failed write pauses (the recorder said why); a capture device that went
 // away ends the recording as the button would, and says so. False when the tick ends here.
 bool TfrmMain::CheckRecorder() {
-  switch (recorder_.Tick()) {
+  const TickOutcome outcome = recorder_.Tick();
+  ShowDropouts();
+  switch (outcome) {
     case TickOutcome::Running:
       return true;
     case TickOutcome::Paused:
@@ -131,6 +139,8 @@ void TfrmMain::ScheduledStartTest() {
   // Never inside another stop or start, nor while closing: the next tick tries again.
   if (sequencesInProgress_ > 0 || closed_ || recorder_.Closing()) return;
   if (services_.clock.Now() >= dtStart->Value()) {
+    // One sequence from the unchecked box to the running recording: sleep stays held off throughout.
+    const Sequence sequence(sequencesInProgress_);
     SetChecked(cbStart, false);
     StartRecording();
   }
@@ -208,7 +218,25 @@ void TfrmMain::StartNewRecording() {
   ShowRecordingStarted(fileName);
 }
 
-void TfrmMain::dtTStartChange() { dtStart->SetValue(WithTimeOf(dtStart->Value(), dtTStart->Value())); }
+void TfrmMain::dtTStartChange() {
+  dtStart->SetValue(WithTimeOf(dtStart->Value(), dtTStart->Value()));
+  // Inside a start the lock goes straight over to the recording, with no moment without one.
+  if (sequencesInProgress_ == 0) UpdateSleepGuard();
+}
+
+void TfrmMain::UpdateSleepGuard() {
+  if (closed_ || recorder_.Closing()) return;
+  const std::optional<TDateTime> armedStart =
+      cbStart->isChecked() ? std::optional<TDateTime>(dtStart->Value()) : std::nullopt;
+  const TDateTime now = services_.clock.Now();
+  // A start that is due begins at this tick and takes the lock over: nothing is let go before it.
+  if (!state_.Recording && armedStart && *armedStart <= now) return;
+  const auto refusal = sleepGuard_.Update(state_.Recording, armedStart, now);
+  if (!refusal) return;
+  LogFault(*refusal);
+  sleepNote_ = *refusal;
+  ShowMessageHint();
+}
 
 void TfrmMain::dtTStopChange() {
   if (!rbStopTime->isChecked()) return;
@@ -219,6 +247,28 @@ void TfrmMain::dtTStopChange() {
 void TfrmMain::seStopAtChange() {
   if (!rbStopAt->isChecked()) return;
   recorder_.SetStopAfter(cStopAt->currentIndex(), seStopAt->value());
+}
+
+void TfrmMain::RunWithoutDisplay() {
+  withoutDisplay_ = true;
+  // A tenth of a second holds less audio than the disk reserve at any usual rate.
+  vuTimer->setInterval(100);
+}
+
+ConsoleStatus TfrmMain::ConsoleSnapshot() {
+  const bool waiting = cbStart->isChecked();
+  return {.state = waiting && !state_.Recording
+                       ? WaitingToRecordText(dtStart->Value(), services_.formatSettings)
+                       : lMessage->text().trimmed().toLocal8Bit().toStdString(),
+          .fileName = recorder_.CurrentFileName(),
+          .recording = state_.Recording,
+          .paused = state_.Paused,
+          .waiting = waiting,
+          .recordedBytes = state_.Recording ? recorder_.RecordedBytes() : shownRecorded_,
+          .freeBytes = shownFree_,
+          .bytesPerSecond = state_.BytesPerSec,
+          .level = state_.CaptureChannel != 0 ? services_.audio.ChannelGetLevel(state_.CaptureChannel) : 0,
+          .dropouts = recorder_.DropoutsText()};
 }
 
 void TfrmMain::vuTimerTimer() {
