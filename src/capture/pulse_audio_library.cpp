@@ -48,11 +48,12 @@ struct DeliveryPace {
 // holds a level over reads that find no new buffer. About 20 ms is gathered before a hand-over, so one
 // delivery makes one hand-over and the meter sees every delivery.
 //
-// Relaxed, while nobody looks at the meter: up to half a second at a time, but never more than
-// kMaxRelaxedBytes: the file grows by a whole delivery at once, and the program's guard against a full
-// disk keeps a reserve of 100 KB that one delivery must stay well inside. The latency asked for follows
-// the fragment, so the source (and the sink it monitors) can sleep that long too.
-constexpr uint32_t kMaxRelaxedBytes = 32768;
+// Relaxed, while nobody looks at the meter: half a second at a time, at any rate (at most
+// kMaxRelaxedBytes, which bounds the staging buffer for absurd rates). The file grows by a whole
+// delivery at once; the program brings back the meter's pace itself while a nearly full disk is
+// watched, so a delivery never jumps over its guard. The latency asked for follows the fragment, so
+// the source (and the sink it monitors) can sleep that long too.
+constexpr uint32_t kMaxRelaxedBytes = 1 << 20;
 
 DeliveryPace PaceFor(const SampleFormat& format, bool relaxed) {
   if (relaxed) {

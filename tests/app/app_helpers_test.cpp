@@ -4,6 +4,7 @@
 
 #include "app/command_line.h"
 #include "app/date_time_parts.h"
+#include "app/disk_watch.h"
 #include "app/free_space.h"
 #include "app/status_texts.h"
 #include "app/when_finished.h"
@@ -71,6 +72,28 @@ TEST(StatusTexts, BytesPerSecondIsFormedIn32Bits) {
   EXPECT_EQ(BytesPerSecondOf(1, -5, 1), -20);
   EXPECT_EQ(BytesPerSecondOf(1, 1 << 30, 1), 0);  // wraps like the 32-bit product
   EXPECT_EQ(BytesPerSecondOf(-1, 44100, 1), 0);   // no selection: no rate
+}
+
+// Between two looks the recording writes at most a quarter of the disk reserve; further than three
+// seconds of audio from its next look, the disk needs no watching between status ticks.
+TEST(DiskWatch, PaceAndNeedFollowTheDataRate) {
+  const struct {
+    int64_t bytesPerSecond;
+    int64_t milliseconds;
+    int64_t farthestWatched;  // bytes to the next look that still need watching
+  } cases[] = {{176400, 145, 3 * 176400 + 2},
+               {8000, 250, 24002},
+               {1536000, 20, 3 * 1536000 + 2},
+               {int64_t{1} << 40, 20, (int64_t{3} << 40) + 2}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(DiskWatchInterval(c.bytesPerSecond).count(), c.milliseconds) << c.bytesPerSecond;
+    EXPECT_TRUE(DiskWatchNeeded(c.farthestWatched, c.bytesPerSecond)) << c.bytesPerSecond;
+    EXPECT_FALSE(DiskWatchNeeded(c.farthestWatched + 1, c.bytesPerSecond)) << c.bytesPerSecond;
+  }
+  for (const int64_t unknownRate : {0, -1}) {
+    EXPECT_EQ(DiskWatchInterval(unknownRate).count(), 250);
+    EXPECT_TRUE(DiskWatchNeeded(int64_t{1} << 50, unknownRate));
+  }
 }
 
 TEST(DateTimeParts, TimeOfDayMovesWithoutCarryingADay) {

@@ -283,6 +283,48 @@ TEST_F(MainWindowTest, DiskChecksBetweenTicksArePacedByWhatIsLeft) {
   EXPECT_EQ(freeSpace.queriedPaths.size(), before + 1);
 }
 
+// Hidden, the meter's timer runs only while the disk must be watched between status ticks, and only
+// then does the capture keep the meter's pace; showing the window brings both back at once. A meter
+// stopped by the close stays stopped.
+TEST_F(MainWindowTest, HiddenTheMeterSleepsUnlessTheDiskNeedsWatching) {
+  CreateWithOutput();
+  QTimer& meter = *window->vuTimer;
+  freeSpace.bytes = 1000000000;
+  const struct Step {
+    std::string what;
+    std::function<void()> act;
+    bool active;
+    int interval;
+  } steps[] = {
+      {"hidden while idle", [&] { window->SetScreenShown(false); }, false, 20},
+      {"a recording looks at once", [&] { window->bRecClick(); }, true, 145},
+      {"a roomy disk", [&] { window->WatchDiskSpace(); }, false, 145},
+      {"under three seconds of audio from the next look",
+       [&] {
+         freeSpace.bytes = 102400 + 2 * 176400;
+         Tick();
+       },
+       true, 145},
+      {"shown", [&] { window->SetScreenShown(true); }, true, 20},
+      {"hidden again", [&] { window->SetScreenShown(false); }, true, 145},
+      {"paused", [&] { window->bRecMouseDown(Qt::RightButton); }, false, 145},
+      {"closed, then shown",
+       [&] {
+         window->close();
+         window->SetScreenShown(true);
+       },
+       false, 145},
+  };
+  for (const Step& step : steps) {
+    step.act();
+    EXPECT_EQ(meter.isActive(), step.active) << step.what;
+    if (step.active) EXPECT_EQ(meter.interval(), step.interval) << step.what;
+  }
+  std::vector<int64_t> relaxed;
+  for (const auto& call : audio.CallsNamed("SetLowPower")) relaxed.push_back(call.args.at(0));
+  EXPECT_EQ(relaxed, (std::vector<int64_t>{1, 0, 1, 0, 1})) << "one call per change";
+}
+
 TEST_F(MainWindowTest, LowDiskWhileIdleOnlyUpdatesTheLabels) {
   CreateWithOutput();
   freeSpace.bytes = 1000;

@@ -45,8 +45,7 @@ int main(int argc, char** argv) {
   QObject::connect(&window, &orvimo::TfrmMain::closed, &application, &QApplication::quit,
                    Qt::QueuedConnection);
   window.show();
-  // While nothing of the window is shown, the meter and the capture's deliveries slow down.
-  orvimo::ScreenPresence presence(window, *window.vuTimer, *services.audio,
-                                  [&window] { return window.State().BytesPerSec; });
+  // While nothing of the window is shown, the meter sleeps and the capture's deliveries grow.
+  orvimo::ScreenPresence presence(window, [&window](bool shown) { window.SetScreenShown(shown); });
   return application.exec();
 }

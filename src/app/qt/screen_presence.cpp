@@ -1,14 +1,8 @@
 #include "app/qt/screen_presence.h"
 
 #include <QEvent>
-#include <QTimer>
 #include <QWidget>
 #include <QWindow>
-
-#include <algorithm>
-
-#include "app/status_texts.h"
-#include "capture/audio_library.h"
 
 namespace orvimo {
 
@@ -31,21 +25,8 @@ bool MayChangePresence(QEvent::Type type) {
 
 }  // namespace
 
-std::chrono::milliseconds ScreenPresence::HiddenMeterInterval(int64_t bytesPerSecond) {
-  constexpr int64_t kSlowest = 250;
-  constexpr int64_t kFastest = 20;
-  if (bytesPerSecond <= 0) return std::chrono::milliseconds(kSlowest);
-  const int64_t quarterReserve = kDiskReserveBytes / 4 * 1000 / bytesPerSecond;
-  return std::chrono::milliseconds(std::clamp(quarterReserve, kFastest, kSlowest));
-}
-
-ScreenPresence::ScreenPresence(QWidget& window, QTimer& meterTimer, capture::AudioLibrary& audio,
-                               std::function<int64_t()> bytesPerSecond)
-    : window_(window),
-      meterTimer_(meterTimer),
-      audio_(audio),
-      bytesPerSecond_(std::move(bytesPerSecond)),
-      shownInterval_(meterTimer.interval()) {
+ScreenPresence::ScreenPresence(QWidget& window, std::function<void(bool shown)> changed)
+    : window_(window), changed_(std::move(changed)) {
   window_.installEventFilter(this);
   WatchWindowHandle();
   RecheckLater();
@@ -77,10 +58,7 @@ void ScreenPresence::Recheck() {
                      watchedHandle_->isExposed();
   if (shown == shown_) return;
   shown_ = shown;
-  // setInterval restarts a running timer and leaves a stopped one stopped.
-  const auto hidden = HiddenMeterInterval(bytesPerSecond_());
-  meterTimer_.setInterval(shown ? shownInterval_ : static_cast<int>(hidden.count()));
-  audio_.SetLowPower(!shown);
+  changed_(shown);
 }
 
 }  // namespace orvimo

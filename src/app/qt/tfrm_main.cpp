@@ -93,6 +93,7 @@ TfrmMain::~TfrmMain() {
 // into the state that is about to go.
 void TfrmMain::ReleaseCaptureOnDestroy() noexcept {
   Timer->stop();
+  meterRunning_ = false;
   vuTimer->stop();
   try {
     if (state_.Recording) StopRecording();
@@ -131,7 +132,9 @@ void TfrmMain::FormCreate() {
   cInputDeviceChange();
   TakeOutputFileFromCommandLine(list);
   cOutFormatBChange();
+  meterRunning_ = true;
   vuTimer->start();
+  PaceMeter();
   Timer->start();
 }
 
@@ -239,6 +242,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     // First of all: no tick may reach a stop limit and run its action (a new file, a power-off) while
     // a box of the close is open.
     Timer->stop();
+    meterRunning_ = false;
     vuTimer->stop();
     // The recording is completed even when the settings cannot be written.
     RunClosingStep([this] {
@@ -272,6 +276,7 @@ void TfrmMain::RunClosingStep(const std::function<void()>& step) {
 void TfrmMain::FormClose() {
   // Nothing may tick against a library that is being released, nor start a scheduled recording.
   Timer->stop();
+  meterRunning_ = false;
   vuTimer->stop();
   recorder_.BeginClosing();
   std::exception_ptr stopError;

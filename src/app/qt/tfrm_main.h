@@ -39,6 +39,9 @@ class TfrmMain : public QWidget, private RecorderEvents {
   Q_OBJECT
 
  public:
+  // The level meter's pace, in milliseconds: fifty frames a second.
+  static constexpr int kMeterInterval = 20;
+
   explicit TfrmMain(AppServices services, QWidget* parent = nullptr);
   ~TfrmMain() override;
 
@@ -67,6 +70,10 @@ class TfrmMain : public QWidget, private RecorderEvents {
   // While recording the disk is also watched at the meter's pace: between two status ticks a second of
   // audio can be more than the reserve, and the disk would fill up before the tick saw it.
   void WatchDiskSpace();
+  // Whether anything of the window can be seen. While nothing is, the meter's timer runs only while
+  // the disk needs watching between status ticks (slower then), and the capture takes large
+  // deliveries unless the disk is watched; both come back at once when the window shows again.
+  void SetScreenShown(bool shown);
   // A close asked for by a termination signal: nothing may wait for the user, so errors met while
   // closing go to the standard error instead of a message box.
   void CloseOnTermination();
@@ -183,6 +190,8 @@ class TfrmMain : public QWidget, private RecorderEvents {
   void RefreshFreeSpace(int64_t freeBytes);
   bool GuardDiskSpace(int64_t freeBytes);
   void PlanNextDiskCheck(int64_t freeBytes);
+  // The meter's timer and the capture's pace for what is shown and what the disk needs now.
+  void PaceMeter();
   void RefreshRecorded();
   bool CheckRecorder();
   void ScheduledStartTest();
@@ -216,6 +225,10 @@ class TfrmMain : public QWidget, private RecorderEvents {
   int timerTag_ = 0;
   // The byte count of the recording at which WatchDiskSpace asks for the free space again.
   int64_t nextDiskCheckAt_ = 0;
+  bool screenShown_ = true;
+  bool captureRelaxed_ = false;
+  // From the end of start-up to the close; a stopped meter's timer stays stopped.
+  bool meterRunning_ = false;
   // What the meter last put on the screen; a frame that would show the same is not sent again.
   struct MeterPicture {
     int left = -1, right = -1;

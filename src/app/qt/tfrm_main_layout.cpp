@@ -107,7 +107,7 @@ void TfrmMain::CreateTimers() {
   Timer->setInterval(1000);
   vuTimer = new QTimer(this);
   vuTimer->setObjectName(QStringLiteral("vuTimer"));
-  vuTimer->setInterval(20);
+  vuTimer->setInterval(kMeterInterval);
 }
 
 void TfrmMain::CreatePanel1() {

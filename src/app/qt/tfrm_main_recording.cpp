@@ -70,6 +70,7 @@ void TfrmMain::StartRecording() {
   }
   ShowRecordingStarted(fileName);
   UpdateSleepGuard();
+  PaceMeter();
 }
 
 // The limits of a recording count from the moment it began, taken from the scheduler as it is now.
@@ -119,6 +120,7 @@ void TfrmMain::StopRecording() {
   SetRecordingControlsEnabled(true);
   // A stop while paused must not leave the status tick and the scheduled start asleep.
   recorder_.SetPaused(false);
+  PaceMeter();
   if (patchError) std::rethrow_exception(patchError);
 }
 
@@ -127,6 +129,7 @@ void TfrmMain::PauseRecording() {
   const bool paused = !state_.Paused;
   recorder_.SetPaused(paused);
   nextDiskCheckAt_ = 0;  // a resumed recording looks at the disk again at once
+  PaceMeter();
   Echo(paused ? kPausedText : kRecordingAudio);
 }
 

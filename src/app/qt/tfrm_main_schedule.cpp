@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "app/date_time_parts.h"
+#include "app/disk_watch.h"
 #include "app/qt/date_time_picker.h"
 #include "app/qt/tfrm_main.h"
 #include "app/status_texts.h"
@@ -90,6 +91,35 @@ void TfrmMain::PlanNextDiskCheck(int64_t freeBytes) {
   const int64_t room = freeBytes < 0 ? std::numeric_limits<int64_t>::max() / 2
                                      : std::max<int64_t>(freeBytes - kDiskReserveBytes, 0) / 2;
   nextDiskCheckAt_ = recorder_.RecordedBytes() + room;
+  PaceMeter();
+}
+
+void TfrmMain::SetScreenShown(bool shown) {
+  screenShown_ = shown;
+  PaceMeter();
+}
+
+// Shown, the meter runs at its own pace. Hidden, its tick only watches the disk: it stops while the
+// next look at the disk is further away than the next status tick can let the recording come, and
+// the capture relaxes then; a nearly full disk keeps the meter's pace for the capture, so no single
+// delivery can jump over the reserve.
+void TfrmMain::PaceMeter() {
+  if (!meterRunning_ || withoutDisplay_) return;
+  const bool watchDisk = state_.Recording && !state_.Paused &&
+                         DiskWatchNeeded(nextDiskCheckAt_ - recorder_.RecordedBytes(), state_.BytesPerSec);
+  if (screenShown_ || watchDisk) {
+    const int interval =
+        screenShown_ ? kMeterInterval : static_cast<int>(DiskWatchInterval(state_.BytesPerSec).count());
+    // setInterval restarts the timer: only a change of pace may do that.
+    if (vuTimer->interval() != interval) vuTimer->setInterval(interval);
+    if (!vuTimer->isActive()) vuTimer->start();
+  } else {
+    vuTimer->stop();
+  }
+  const bool relaxed = !screenShown_ && !watchDisk;
+  if (relaxed == captureRelaxed_) return;
+  captureRelaxed_ = relaxed;
+  services_.audio.SetLowPower(relaxed);
 }
 
 void TfrmMain::RefreshFreeSpace(int64_t freeBytes) {
@@ -102,6 +132,7 @@ void TfrmMain::RefreshFreeSpace(int64_t freeBytes) {
 bool TfrmMain::GuardDiskSpace(int64_t freeBytes) {
   if (!recorder_.GuardDiskSpace(freeBytes)) return false;
   nextDiskCheckAt_ = 0;
+  PaceMeter();
   Echo(kPausedText);
   services_.dialogs.ShowWarning(DiskFullWarning(freeBytes));
   services_.flasher.FlashAppWindow(10);
@@ -216,6 +247,7 @@ void TfrmMain::StartNewRecording() {
   }
   nextDiskCheckAt_ = 0;
   ShowRecordingStarted(fileName);
+  PaceMeter();
 }
 
 void TfrmMain::dtTStartChange() {

@@ -1,0 +1,29 @@
+#include "app/disk_watch.h"
+
+#include <algorithm>
+
+#include "app/status_texts.h"
+
+namespace orvimo {
+
+namespace {
+
+// One status tick, one relaxed delivery (half a second) and a second to spare.
+constexpr int64_t kWatchLeadSeconds = 3;
+
+}  // namespace
+
+bool DiskWatchNeeded(int64_t bytesToNextCheck, int64_t bytesPerSecond) {
+  if (bytesPerSecond <= 0) return true;
+  return bytesToNextCheck / kWatchLeadSeconds <= bytesPerSecond;
+}
+
+std::chrono::milliseconds DiskWatchInterval(int64_t bytesPerSecond) {
+  constexpr int64_t kSlowest = 250;
+  constexpr int64_t kFastest = 20;
+  if (bytesPerSecond <= 0) return std::chrono::milliseconds(kSlowest);
+  const int64_t quarterReserve = kDiskReserveBytes / 4 * 1000 / bytesPerSecond;
+  return std::chrono::milliseconds(std::clamp(quarterReserve, kFastest, kSlowest));
+}
+
+}  // namespace orvimo
