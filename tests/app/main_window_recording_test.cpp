@@ -318,7 +318,9 @@ TEST_F(MainWindowTest, HiddenTheMeterSleepsUnlessTheDiskNeedsWatching) {
   for (const Step& step : steps) {
     step.act();
     EXPECT_EQ(meter.isActive(), step.active) << step.what;
-    if (step.active) EXPECT_EQ(meter.interval(), step.interval) << step.what;
+    if (step.active) {
+      EXPECT_EQ(meter.interval(), step.interval) << step.what;
+    }
   }
   std::vector<int64_t> relaxed;
   for (const auto& call : audio.CallsNamed("SetLowPower")) relaxed.push_back(call.args.at(0));
