@@ -19,7 +19,7 @@ class FileCreateError : public std::runtime_error {
 };
 
 // One WAV file of a recording, read-write and exclusive while open (POSIX: an advisory flock, so a
-// second recorder cannot write into it; Windows would open it with no sharing).
+// second recorder cannot write into it; Windows: opened with no sharing).
 //
 // Creating never destroys: a name that is free is taken exclusively at once; a name that holds a file
 // is locked (so a recorder writing it is never disturbed) and the new file is made beside it under a
@@ -66,12 +66,23 @@ class OutputFile {
   void CopyTo(OutputFile& target, uint64_t from, uint64_t end) const;
 
  private:
-  OutputFile(int fd, std::string fullPath, std::string temporaryPath, int targetFd);
-  int fd_ = -1;
+  // A file descriptor on POSIX, a HANDLE on Windows; -1 (also INVALID_HANDLE_VALUE) for none.
+  using NativeFile = intptr_t;
+  static constexpr NativeFile kNoFile = -1;
+
+  OutputFile(NativeFile file, std::string fullPath, std::string temporaryPath, NativeFile target);
+  // The platform's positional read; returns how many bytes came (0 at the end of the file) and sets
+  // error like WriteAt.
+  std::size_t ReadAt(void* data, std::size_t length, uint64_t offset, int& error) const noexcept;
+  void TruncateTo(uint64_t end);  // throws on failure
+  void SyncData() noexcept;
+  [[noreturn]] void ThrowWriteError(int error) const;
+
+  NativeFile file_ = kNoFile;
   std::string fullPath_;
-  // While not committed: where the new file is, and the locked file it will replace (-1: none).
+  // While not committed: where the new file is, and the locked file it will replace (kNoFile: none).
   std::string temporaryPath_;
-  int targetFd_ = -1;
+  NativeFile target_ = kNoFile;
   bool committed_ = false;
 };
 

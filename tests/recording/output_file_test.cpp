@@ -1,8 +1,6 @@
 #include "recording/output_file.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -10,25 +8,40 @@
 #include <iterator>
 #include <vector>
 
+#include "support/temp_folder.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "base/win32/wide_text.h"
+#else
+#include <unistd.h>
+#endif
+
 namespace orvimo {
 namespace {
 
 namespace fs = std::filesystem;
+using orvimo::testing::PathFromUtf8;
+using orvimo::testing::TempFolder;
+using orvimo::testing::Utf8Of;
+
+// The system's reason for a folder that does not exist.
+std::string MissingFolderReason() {
+#ifdef _WIN32
+  wchar_t text[256] = {};
+  FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_PATH_NOT_FOUND, 0,
+                 text, 256, nullptr);
+  std::string reason = win32::Utf8FromWide(text);
+  return reason.substr(0, reason.find_last_not_of(" \r\n") + 1);
+#else
+  return std::strerror(ENOENT);
+#endif
+}
 
 class OutputFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "orvimo_output_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::permissions(dir_, fs::perms::owner_all, ignored);
-    fs::remove_all(dir_, ignored);
-  }
-
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+  std::string PathOf(const std::string& name) const { return Utf8Of(dir_ / PathFromUtf8(name)); }
 
   static std::vector<uint8_t> ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -52,7 +65,8 @@ class OutputFileTest : public ::testing::Test {
     return "no error";
   }
 
-  fs::path dir_;
+  TempFolder folder_{"orvimo_output_"};
+  fs::path dir_ = folder_.Path();
 };
 
 TEST_F(OutputFileTest, AnExistingFileIsReplacedOnlyAtCommit) {
@@ -91,7 +105,7 @@ TEST_F(OutputFileTest, FullPathIsAbsoluteAgainstTheCurrentDirectory) {
   fs::current_path(previous);
   EXPECT_EQ(fullPath, PathOf("relative.wav"));
   EXPECT_EQ(missingFolderError,
-            "Cannot create file \"" + PathOf("missing/take.wav") + "\". " + std::strerror(ENOENT));
+            "Cannot create file \"" + Utf8Of(dir_ / "missing" / "take.wav") + "\". " + MissingFolderReason());
 }
 
 TEST_F(OutputFileTest, SecondRecorderCannotTakeAnOpenFileNorCutItShort) {
@@ -106,12 +120,17 @@ TEST_F(OutputFileTest, SecondRecorderCannotTakeAnOpenFileNorCutItShort) {
 }
 
 TEST_F(OutputFileTest, UnwritableFolderGivesTheSystemsReason) {
+#ifdef _WIN32
+  // A name Windows refuses stands in: everyone may create files in a temporary folder.
+  const std::string path = PathOf("take?.wav");
+#else
   // Root ignores mode bits, so as root a folder nobody may create files in stands in.
   std::string path = "/proc/orvimo_output_test.wav";
   if (::geteuid() != 0) {
     fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
     path = PathOf("take.wav");
   }
+#endif
   const std::string text = CreateErrorText(path);
   EXPECT_EQ(text.rfind("Cannot create file \"" + path + "\". ", 0), 0u) << text;
   EXPECT_GT(text.size(), path.size() + 23) << "the system's reason is missing";
@@ -154,7 +173,8 @@ TEST_F(OutputFileTest, PatchSizesClampsBeyondFourGibibytesAndBelowTheHeader) {
     const std::string path = PathOf("big.wav");
     auto file = OutputFile::Create(path);
     file->Commit();
-    ASSERT_EQ(::truncate(path.c_str(), static_cast<off_t>(c.length)), 0);  // sparse: no real data
+    int error = 0;  // one byte at the end: sparse, no real data
+    ASSERT_EQ(file->WriteAt("x", 1, c.length - 1, error), 1u) << error;
     file->PatchSizes();
     file.reset();
     EXPECT_EQ(ReadField(path, 4), c.riffSize) << c.length;
@@ -170,11 +190,14 @@ TEST_F(OutputFileTest, FinishAtCutsAPartialFrameAndDiscardFreesTheName) {
   int error = 0;
   file->WriteAt(audio.data(), audio.size(), 44, error);
   file->FinishAt(44 + 1000);
+  file.reset();  // Windows lets nobody else read the file while it is open
   EXPECT_EQ(fs::file_size(path), 1044u);
   EXPECT_EQ(ReadField(path, 40), 1000u);
-  file->Discard();
-  EXPECT_FALSE(fs::exists(path));
-  EXPECT_NO_THROW(OutputFile::Create(path));
+
+  const std::string discarded = PathOf("discarded.wav");
+  OutputFile::Create(discarded)->Discard();
+  EXPECT_FALSE(fs::exists(discarded));
+  EXPECT_NO_THROW(OutputFile::Create(discarded));
 }
 
 }  // namespace

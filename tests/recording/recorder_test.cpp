@@ -1,9 +1,11 @@
 #include "recording/recorder.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <signal.h>
-#include <stdlib.h>
 #include <sys/resource.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -12,11 +14,15 @@
 #include <vector>
 
 #include "support/fake_audio_library.h"
+#include "support/temp_folder.h"
 
 namespace orvimo {
 namespace {
 
 namespace fs = std::filesystem;
+using orvimo::testing::PathFromUtf8;
+using orvimo::testing::TempFolder;
+using orvimo::testing::Utf8Of;
 
 constexpr SampleFormat kStereo16{8000, 2, 16};
 constexpr uint32_t kFrame = 4;
@@ -55,22 +61,15 @@ std::vector<uint8_t> CheckedAudio(const fs::path& path) {
 class RecorderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "orvimo_recorder_XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
     audio_.Init(-1, 44100, 0, nullptr, nullptr);
     audio_.RecordInit(-1);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
   }
 
   Recorder& Make(uint64_t ceiling = kWaveDataCeiling) {
     recorder_ = std::make_unique<Recorder>(audio_, clock_, disk_, reports_, ceiling);
     return *recorder_;
   }
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+  std::string PathOf(const std::string& name) const { return Utf8Of(dir_ / PathFromUtf8(name)); }
 
   // Buffers of numbered frames, so a lost or doubled one shows in the files.
   std::vector<uint8_t> DeliverFrames(uint32_t frames) {
@@ -83,7 +82,23 @@ class RecorderTest : public ::testing::Test {
     return bytes;
   }
 
-  fs::path dir_;
+  // What a reader finds in the file being recorded. Windows lets nobody else open it meanwhile, so
+  // there it is read through the recorder's own handle into a copy.
+  std::vector<uint8_t> LiveBytes(Recorder& recorder, const std::string& name) {
+#ifdef _WIN32
+    const OutputFile& file = *recorder.Writer().Current()->file;
+    const std::string copyPath = PathOf(name + ".copy");
+    fs::remove(PathFromUtf8(copyPath));
+    file.CopyTo(*OutputFile::Create(copyPath), 0, file.Size());
+    return ReadAll(PathFromUtf8(copyPath));
+#else
+    (void)recorder;
+    return ReadAll(PathOf(name));
+#endif
+  }
+
+  TempFolder folder_{"orvimo_recorder_"};
+  fs::path dir_ = folder_.Path();
   capture::FakeAudioLibrary audio_;
   FixedClock clock_;
   RoomyDisk disk_;
@@ -221,6 +236,10 @@ TEST_F(RecorderTest, DropoutsAreCountedPerRecordingAndToldAtTheStop) {
 
 // A write that fails pauses the recording with the reason, and nothing is counted that is not on disk.
 TEST_F(RecorderTest, FailedWritePausesAndCountsOnlyWhatReachedTheFile) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a write refused at a set length needs a per-process file size limit, which Windows "
+                  "lacks, or a volume that small, which Wine cannot mount";
+#else
   Recorder& recorder = Make();
   ASSERT_TRUE(recorder.Start(kStereo16, PathOf("limited.wav")));
   struct rlimit previous {};
@@ -244,6 +263,7 @@ TEST_F(RecorderTest, FailedWritePausesAndCountsOnlyWhatReachedTheFile) {
   EXPECT_EQ(recorder.Tick(), TickOutcome::Running) << "reported once";
   recorder.Stop();
   EXPECT_EQ(CheckedAudio(PathOf("limited.wav")).size(), 1000u);
+#endif
 }
 
 TEST_F(RecorderTest, RemovedFolderIsMadeAgainWithEverythingRecorded) {
@@ -252,10 +272,25 @@ TEST_F(RecorderTest, RemovedFolderIsMadeAgainWithEverythingRecorded) {
   Recorder& recorder = Make();
   ASSERT_TRUE(recorder.Start(kStereo16, (folder / "take.wav").string()));
   std::vector<uint8_t> input = DeliverFrames(300);
+#ifdef _WIN32
+  // A file open without sharing cannot be deleted: the folder and the recording stay.
+  std::error_code refused;
+  fs::remove_all(folder, refused);
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
+  EXPECT_TRUE(reports_.faults.empty());
+  // Renaming the folder away: Windows refuses it while a file in it is open, Wine lets it go.
+  if (fs::rename(folder, dir_ / "moved", refused); !refused) {
+    EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
+    ASSERT_EQ(reports_.faults.size(), 1u);
+    EXPECT_NE(reports_.faults[0].find("was removed"), std::string::npos);
+  }
+#else
   fs::remove_all(folder);
   EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
   ASSERT_EQ(reports_.faults.size(), 1u);
   EXPECT_NE(reports_.faults[0].find("was removed"), std::string::npos);
+#endif
   for (int i = 0; i < 3; ++i) {
     const auto bytes = DeliverFrames(100);
     input.insert(input.end(), bytes.begin(), bytes.end());
@@ -263,7 +298,20 @@ TEST_F(RecorderTest, RemovedFolderIsMadeAgainWithEverythingRecorded) {
   }
   recorder.Stop();
   EXPECT_EQ(CheckedAudio(folder / "take.wav"), input);
-  EXPECT_EQ(reports_.faults.size(), 1u);
+  EXPECT_LE(reports_.faults.size(), 1u);
+}
+
+// A name beyond any one code page reaches the file system exactly: UTF-8 inside, wide at the system.
+TEST_F(RecorderTest, UnicodeNameIsTheFilesName) {
+  Recorder& recorder = Make();
+  const std::string name = recorder.NextFileName(PathOf("Aufnahme ä€ [i].wav"), FormatSettings{});
+  ASSERT_TRUE(recorder.Start(kStereo16, name));
+  const std::vector<uint8_t> input = DeliverFrames(100);
+  recorder.Stop();
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(Utf8Of(entry.path().filename()));
+  EXPECT_EQ(names, std::vector<std::string>{"Aufnahme ä€ 1.wav"});
+  EXPECT_EQ(CheckedAudio(PathFromUtf8(name)), input);
 }
 
 // The capture thread keeps the sizes current: a process killed now leaves a file readable to within
@@ -274,7 +322,8 @@ TEST_F(RecorderTest, HeaderFollowsTheDataWithinHalfASecond) {
   uint64_t delivered = 0;
   for (uint32_t frames : {1000u, 3000u, 160u, 160u, 4000u, 50u}) {
     delivered += DeliverFrames(frames).size();
-    const auto bytes = ReadAll(PathOf("live.wav"));
+    const auto bytes = LiveBytes(recorder, "live.wav");
+    ASSERT_GE(bytes.size(), 44u);
     const uint32_t covered = U32At(bytes, 40);
     EXPECT_EQ(U32At(bytes, 4), covered + 36);
     EXPECT_LE(covered, delivered);
