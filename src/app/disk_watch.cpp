@@ -8,8 +8,8 @@ namespace orvimo {
 
 namespace {
 
-// One status tick, one relaxed delivery (half a second) and a second to spare.
-constexpr int64_t kWatchLeadSeconds = 3;
+// One status tick, one relaxed delivery (a second) and two seconds to spare.
+constexpr int64_t kWatchLeadSeconds = 4;
 
 }  // namespace
 

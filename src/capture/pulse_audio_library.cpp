@@ -48,7 +48,7 @@ struct DeliveryPace {
 // holds a level over reads that find no new buffer. About 20 ms is gathered before a hand-over, so one
 // delivery makes one hand-over and the meter sees every delivery.
 //
-// Relaxed, while nobody looks at the meter: half a second at a time, at any rate (at most
+// Relaxed, while nobody looks at the meter: a second at a time, at any rate (at most
 // kMaxRelaxedBytes, which bounds the staging buffer for absurd rates). The file grows by a whole
 // delivery at once; the program brings back the meter's pace itself while a nearly full disk is
 // watched, so a delivery never jumps over its guard. The latency asked for follows the fragment, so
@@ -59,7 +59,7 @@ DeliveryPace PaceFor(const SampleFormat& format, bool relaxed) {
   if (relaxed) {
     const uint32_t frame = format.BlockAlign();
     const uint32_t fragment =
-        std::max(frame, std::min(BytesPerSlice(format, 2), kMaxRelaxedBytes / frame * frame));
+        std::max(frame, std::min(BytesPerSlice(format, 1), kMaxRelaxedBytes / frame * frame));
     return DeliveryPace{fragment, fragment / 2};
   }
   return DeliveryPace{BytesPerSlice(format, 25), BytesPerSlice(format, 50)};

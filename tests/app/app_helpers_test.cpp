@@ -74,17 +74,17 @@ TEST(StatusTexts, BytesPerSecondIsFormedIn32Bits) {
   EXPECT_EQ(BytesPerSecondOf(-1, 44100, 1), 0);   // no selection: no rate
 }
 
-// Between two looks the recording writes at most a quarter of the disk reserve; further than three
+// Between two looks the recording writes at most a quarter of the disk reserve; further than four
 // seconds of audio from its next look, the disk needs no watching between status ticks.
 TEST(DiskWatch, PaceAndNeedFollowTheDataRate) {
   const struct {
     int64_t bytesPerSecond;
     int64_t milliseconds;
     int64_t farthestWatched;  // bytes to the next look that still need watching
-  } cases[] = {{176400, 145, 3 * 176400 + 2},
-               {8000, 250, 24002},
-               {1536000, 20, 3 * 1536000 + 2},
-               {int64_t{1} << 40, 20, (int64_t{3} << 40) + 2}};
+  } cases[] = {{176400, 145, 4 * 176400 + 3},
+               {8000, 250, 32003},
+               {1536000, 20, 4 * 1536000 + 3},
+               {int64_t{1} << 40, 20, (int64_t{4} << 40) + 3}};
   for (const auto& c : cases) {
     EXPECT_EQ(DiskWatchInterval(c.bytesPerSecond).count(), c.milliseconds) << c.bytesPerSecond;
     EXPECT_TRUE(DiskWatchNeeded(c.farthestWatched, c.bytesPerSecond)) << c.bytesPerSecond;
