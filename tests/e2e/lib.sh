@@ -2,7 +2,10 @@
 # the private X server and sound server of the test fixtures, drives it with xdotool and judges its
 # WAV files with outside readers (soxi and wav_probe.py).
 #
-# A test script calls e2e_init <name> <orvimo2 path> first. The fixtures come in through the
+# A test script calls e2e_init <name> <orvimo2 path> first. A path ending in ".exe" is the Windows
+# program: it runs under Wine in a private prefix, takes its options in the "/" form (E2E_OPT), its
+# file names as Z: paths (e2e_path), is closed through its window, and keeps its settings in Wine's
+# registry (e2e_init_settings_view lists them in the INI file's "name=value" form). The fixtures come in through the
 # environment: ORVIMO_XVFB_DIR (holds "display"), ORVIMO_PULSE_DIR (holds pulse.env) and
 # ORVIMO_E2E_RUNTIME (where each test gets a folder of its own); ORVIMO_ARTIFACTS names the folder
 # for screenshots. Everything started through these helpers is stopped on exit, also on failure.
@@ -80,8 +83,52 @@ e2e_init() {
   export DBUS_SESSION_BUS_ADDRESS=unix:path=$E2E_WORK/no-session-bus
   export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$E2E_WORK/no-system-bus
   E2E_SETTINGS=$XDG_CONFIG_HOME/orvimo2/orvimo2.ini
+  E2E_OPT=-
+  E2E_WINE=""
+  [[ "$E2E_PROGRAM" == *.exe ]] && e2e_init_wine
   cd "$E2E_WORK/out"
   e2e_log "test $name in $E2E_WORK, display $DISPLAY"
+}
+
+# The Windows program's prefix is shared by the end-to-end tests: made once, without a display, by the
+# same wrapper the Windows unit tests run through; each test starts from an empty settings key.
+e2e_init_wine() {
+  E2E_WINE=1
+  E2E_OPT=/
+  export WINEPREFIX=${ORVIMO_E2E_RUNTIME}/wine-prefix WINEARCH=win64 WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  "$E2E_LIB_DIR/../wine/wine-run" "$WINEPREFIX" cmd /c exit >/dev/null 2>&1 ||
+    e2e_die "no Wine prefix in $WINEPREFIX"
+  E2E_REGISTRY_KEY="HKCU\\Software\\$(basename "$E2E_PROGRAM" .exe)"
+  wine reg delete "$E2E_REGISTRY_KEY" /f >/dev/null 2>&1 || true
+  E2E_SETTINGS=$E2E_WORK/registry.txt
+}
+
+# e2e_path <unix path>: the path as the program under test names it (Wine's Z: drive is the root).
+e2e_path() {
+  if [[ -n "$E2E_WINE" ]]; then
+    local path=${1//\//\\}
+    echo "Z:${path}"
+  else
+    echo "$1"
+  fi
+}
+
+# e2e_init_settings_view: for the Windows program, the values under its registry key as "name=value"
+# lines in $E2E_SETTINGS (absent when the key holds nothing), and every value's kind checked to be a
+# string.
+e2e_init_settings_view() {
+  [[ -n "$E2E_WINE" ]] || return 0
+  rm -f "$E2E_SETTINGS"
+  local listing
+  listing=$(wine reg query "$E2E_REGISTRY_KEY\\TfrmMain" 2>/dev/null | tr -d '\r') || return 0
+  e2e_log "registry key $E2E_REGISTRY_KEY\\TfrmMain:"
+  sed 's/^/    /' <<<"$listing"
+  e2e_expect "every stored value is a registry string" \
+    test -z "$(grep -E '^ +[^ ]' <<<"$listing" | grep -v ' REG_SZ ' || true)"
+  awk '$2 == "REG_SZ" { name = $1; $1 = ""; $2 = ""; sub(/^ +/, ""); print name "=" $0 }' \
+    <<<"$listing" >"$E2E_SETTINGS"
+  [[ -s "$E2E_SETTINGS" ]] || rm -f "$E2E_SETTINGS"
 }
 
 # e2e_play_tone <freq> <seconds>: a sine into the null sink, in the background.
@@ -104,7 +151,11 @@ e2e_play_file() {
 # e2e_start [arguments...]: runs orvimo2 in the output folder; its pid is in E2E_APP_PID.
 e2e_start() {
   e2e_log "starting orvimo2 $*"
-  "$E2E_PROGRAM" "$@" </dev/null >>"$E2E_WORK/orvimo2.log" 2>&1 &
+  if [[ -n "$E2E_WINE" ]]; then
+    wine "$E2E_PROGRAM" "$@" </dev/null >>"$E2E_WORK/orvimo2.log" 2>&1 &
+  else
+    "$E2E_PROGRAM" "$@" </dev/null >>"$E2E_WORK/orvimo2.log" 2>&1 &
+  fi
   E2E_APP_PID=$!
   E2E_PIDS+=("$E2E_APP_PID")
 }
@@ -180,12 +231,24 @@ e2e_stable_size() {
   [[ $(file_size "$1") == "$before" ]]
 }
 
-# e2e_stop [signal]: ends the program with SIGTERM (a close as a person's) and waits for it;
-# E2E_APP_STATUS holds its exit status.
+# e2e_close_window: Alt+F4 on the focused main window, as a person closes a Windows program; Wine
+# turns it into the window's close.
+e2e_close_window() {
+  e2e_log "closing the window with Alt+F4"
+  xdotool windowfocus --sync "$E2E_WINDOW" 2>/dev/null || true
+  xdotool key --clearmodifiers alt+F4
+}
+
+# e2e_stop [signal]: ends the program with SIGTERM (a close as a person's; the Windows program's
+# window is closed instead) and waits for it; E2E_APP_STATUS holds its exit status.
 e2e_stop() {
   local signal=${1:-TERM} tries
-  e2e_log "sending SIG$signal to orvimo2"
-  kill -"$signal" "$E2E_APP_PID" 2>/dev/null || true
+  if [[ -n "$E2E_WINE" && $signal == TERM ]]; then
+    e2e_close_window
+  else
+    e2e_log "sending SIG$signal to orvimo2"
+    kill -"$signal" "$E2E_APP_PID" 2>/dev/null || true
+  fi
   for ((tries = 0; tries < 100; tries++)); do
     e2e_app_running || break
     sleep 0.1

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Unattended recording in pieces: "-m 1 -a new take.wav" records take.wav, take(2).wav, take(3).wav ...
 # of 1 MiB each. A linear sweep is played instead of a steady tone, so the sweep's frequency at the
-# end of one file and at the start of the next tells how much audio fell between them.
+# end of one file and at the start of the next tells how much audio fell between them. The Windows
+# program runs it too, with "/m 1 /a new".
 source "$(dirname "$0")/lib.sh"
 e2e_init new_recording_chain "$1"
 
@@ -9,7 +10,7 @@ readonly SWEEP_F0=300 SWEEP_RATE=100 SWEEP_SECONDS=45 # f(t) = 300 Hz + 100 Hz/s
 sox -n -r 44100 -c 2 -b 16 -e signed-integer "$E2E_WORK/sweep.wav" \
   synth "$SWEEP_SECONDS" sine "$SWEEP_F0:$((SWEEP_F0 + SWEEP_RATE * SWEEP_SECONDS))" vol 0.5
 e2e_play_file "$E2E_WORK/sweep.wav"
-e2e_start -m 1 -a new "$E2E_WORK/out/take.wav"
+e2e_start "${E2E_OPT}m" 1 "${E2E_OPT}a" new "$(e2e_path "$E2E_WORK/out/take.wav")"
 e2e_find_window
 # take(3).wav is complete once take(4).wav has begun.
 e2e_expect "the chain reaches a fourth file" e2e_wait_growing 'take(4).wav' 40
