@@ -13,6 +13,7 @@
 #include "app/form_controls.h"
 #include "app/form_storage.h"
 #include "app/sleep_guard.h"
+#include "app/status_texts.h"
 #include "controls/tambor_button_core.h"
 #include "recording/recorder.h"
 
@@ -34,8 +35,9 @@ class MainForm : private RecorderEvents {
   MainForm& operator=(const MainForm&) = delete;
 
   // Entry points of the platform's window.
-  // Once the controls exist: the settings store on the window's placement, then FormCreate.
-  void StartUp(WindowPlacementAccess& placement);
+  // Once the controls exist: the settings store on the services' placement access, or on the window's
+  // own where they have none, then FormCreate.
+  void StartUp(WindowPlacementAccess& ownPlacement);
   // Every show; the first one restores the stored settings and runs FormShow.
   void WindowShown();
   // The window closes: true for the first close, once its recording is complete.
@@ -187,9 +189,10 @@ class MainForm : private RecorderEvents {
     bool operator==(const MeterPicture&) const = default;
   } shownMeter_;
   int sequencesInProgress_ = 0;
-  std::string echoed_;       // the message of the last Echo
-  std::string dropoutNote_;  // the recording's dropouts, while it runs and after its stop
-  std::string sleepNote_;    // why sleep is not held off, until the status line changes
+  std::string statusLine_ = kWindowCaption;  // what the status line shows
+  std::string echoed_;                       // the message of the last Echo
+  std::string dropoutNote_;                  // the recording's dropouts, while it runs and after its stop
+  std::string sleepNote_;                    // why sleep is not held off, until the status line changes
   // The figures the time labels show now: a stopped recording's stay until the next refresh.
   int64_t shownRecorded_ = 0;
   int64_t shownFree_ = -1;
