@@ -375,18 +375,13 @@ std::vector<StoredProperty> MainForm::StoredProperties() {
                           [this, box] { return static_cast<double>(controls_.SpinValue(box)); },
                           [this, box](double value) { SetSpinValue(box, ToInt(value)); }};
   };
-  const auto date = [this](const char* name, ControlId picker) {
-    return StoredProperty{name, StoredKind::Double, [this, picker] { return controls_.PickerValue(picker); },
-                          [this, picker](double value) {
-                            controls_.PutPickerValue(picker,
-                                                     WithTimeOf(value, controls_.PickerValue(picker)));
-                          }};
-  };
-  const auto time = [this](const char* name, ControlId picker) {
-    return StoredProperty{name, StoredKind::Double, [this, picker] { return controls_.PickerValue(picker); },
-                          [this, picker](double value) {
-                            controls_.PutPickerValue(picker,
-                                                     WithTimeOf(controls_.PickerValue(picker), value));
+  // A date picker takes the stored value's date and keeps its time of day; a time picker the reverse.
+  const auto picker = [this](const char* name, ControlId id, bool takesDate) {
+    return StoredProperty{name, StoredKind::Double, [this, id] { return controls_.PickerValue(id); },
+                          [this, id, takesDate](double value) {
+                            const TDateTime present = controls_.PickerValue(id);
+                            controls_.PutPickerValue(
+                                id, takesDate ? WithTimeOf(value, present) : WithTimeOf(present, value));
                           }};
   };
   return {checkBox("cbStop_Checked", ControlId::cbStop),
@@ -396,10 +391,10 @@ std::vector<StoredProperty> MainForm::StoredProperties() {
           list("cOutType_ItemIndex", ControlId::cOutType),
           list("cStopAt_ItemIndex", ControlId::cStopAt),
           list("cWhenFinished_ItemIndex", ControlId::cWhenFinished),
-          date("dtStart_Date", ControlId::dtStart),
-          date("dtStop_Date", ControlId::dtStop),
-          time("dtTStart_Time", ControlId::dtTStart),
-          time("dtTStop_Time", ControlId::dtTStop),
+          picker("dtStart_Date", ControlId::dtStart, true),
+          picker("dtStop_Date", ControlId::dtStop, true),
+          picker("dtTStart_Time", ControlId::dtTStart, false),
+          picker("dtTStop_Time", ControlId::dtTStop, false),
           checkBox("rbStopAt_Checked", ControlId::rbStopAt),
           checkBox("rbStopTime_Checked", ControlId::rbStopTime),
           spin("seStopAt_Value", ControlId::seStopAt)};
