@@ -5,6 +5,8 @@
 
 namespace orvimo {
 
+// The window's caption, also the status line's text until the first message.
+inline constexpr const char* kWindowCaption = "Orvimo 2.0";
 inline constexpr const char* kRecordingAudio = "Recording audio";
 inline constexpr const char* kPausedText = "PAUSED";
 inline constexpr const char* kRecordingStopped = "Recording stopped.";

@@ -74,7 +74,7 @@ class MainWindowTest : public ::testing::Test {
            uint32_t{bytes[offset + 3]} << 24;
   }
 
-  void Tick() { window->TimerTimer(window->Timer); }
+  void Tick() { window->TimerTimer(false); }
   RecordingState& State() { return window->State(); }
   std::string Message() const { return window->lMessage->text().toStdString(); }
   std::string Text(QLabel* label) const { return label->text().toStdString(); }

@@ -44,12 +44,12 @@ TEST_F(MainWindowTest, RecordPauseResumeStopKeepsExactlyTheUnpausedAudio) {
 
   const auto first = Pattern(1000, 1), dropped = Pattern(400, 7), last = Pattern(600, 50);
   audio.Deliver(first);
-  window->bRecMouseDown(Qt::RightButton);
+  window->bRecMouseDown(MouseButton::kRight);
   EXPECT_EQ(Message(), " PAUSED");
   audio.Deliver(dropped);
-  window->bRecMouseDown(Qt::LeftButton);  // only the right button pauses
+  window->bRecMouseDown(MouseButton::kLeft);  // only the right button pauses
   EXPECT_TRUE(State().Paused);
-  window->bRecMouseDown(Qt::RightButton);
+  window->bRecMouseDown(MouseButton::kRight);
   EXPECT_EQ(Message(), " Recording audio");
   audio.Deliver(last);
   window->bRecClick();
@@ -83,7 +83,7 @@ TEST_F(MainWindowTest, RecordingFollowsTheFormatControlsAndCountsFiles) {
   CreateWithOutput("\"small [i].wav\"");
   window->cOutFormatB->setCurrentIndex(0);
   window->cOutFormatC->setCurrentIndex(0);
-  window->SetSpinValue(window->cOutHz, 8000);
+  window->SetSpinValue(ControlId::cOutHz, 8000);
   EXPECT_EQ(State().BytesPerSec, 8000);
   window->bRecClick();
   EXPECT_EQ(audio.CallsNamed("RecordStart").back(), (Call{"RecordStart", {8000, 1, 1}}));
@@ -145,7 +145,7 @@ TEST_F(MainWindowTest, DropoutsAreShownInTheStatusHintWhileRecordingAndAfterTheS
 
 TEST_F(MainWindowTest, RightButtonWhileIdleChangesNothing) {
   CreateWithOutput();
-  window->bRecMouseDown(Qt::RightButton);
+  window->bRecMouseDown(MouseButton::kRight);
   EXPECT_FALSE(State().Paused);
   EXPECT_FALSE(State().Recording);
 }
@@ -225,7 +225,7 @@ TEST_F(MainWindowTest, DiskGuardPausesBelowTheReserveOnly) {
   // While paused every tick and every forced refresh returns at once.
   freeSpace.queriedPaths.clear();
   Tick();
-  window->TimerTimer(window->bRec);
+  window->TimerTimer(true);
   EXPECT_TRUE(freeSpace.queriedPaths.empty());
   EXPECT_EQ(dialogs.warnings.size(), 1u);
 }
@@ -275,7 +275,7 @@ TEST_F(MainWindowTest, DiskChecksBetweenTicksArePacedByWhatIsLeft) {
   EXPECT_EQ(dialogs.warnings.size(), 1u);
 
   freeSpace.bytes = 1000000;
-  window->bRecMouseDown(Qt::RightButton);  // resumed
+  window->bRecMouseDown(MouseButton::kRight);  // resumed
   const size_t before = freeSpace.queriedPaths.size();
   window->WatchDiskSpace();
   EXPECT_EQ(freeSpace.queriedPaths.size(), before + 1);
@@ -307,7 +307,7 @@ TEST_F(MainWindowTest, HiddenTheMeterSleepsUnlessTheDiskNeedsWatching) {
        true, 145},
       {"shown", [&] { window->SetScreenShown(true); }, true, 20},
       {"hidden again", [&] { window->SetScreenShown(false); }, true, 145},
-      {"paused", [&] { window->bRecMouseDown(Qt::RightButton); }, false, 145},
+      {"paused", [&] { window->bRecMouseDown(MouseButton::kRight); }, false, 145},
       {"closed, then shown",
        [&] {
          window->close();
@@ -330,7 +330,7 @@ TEST_F(MainWindowTest, HiddenTheMeterSleepsUnlessTheDiskNeedsWatching) {
 TEST_F(MainWindowTest, LowDiskWhileIdleOnlyUpdatesTheLabels) {
   CreateWithOutput();
   freeSpace.bytes = 1000;
-  window->TimerTimer(window->bRec);
+  window->TimerTimer(true);
   EXPECT_EQ(Hint(window->lFree), "1,000 B");
   EXPECT_TRUE(dialogs.warnings.empty());
   EXPECT_FALSE(State().Paused);
@@ -339,12 +339,12 @@ TEST_F(MainWindowTest, LowDiskWhileIdleOnlyUpdatesTheLabels) {
 TEST_F(MainWindowTest, UnknownFreeSpaceAndAZeroRateShowPlaceholders) {
   CreateWithOutput();
   freeSpace.bytes = -1;
-  window->TimerTimer(window->bRec);
+  window->TimerTimer(true);
   EXPECT_EQ(Hint(window->lFree), "unknown");
   EXPECT_EQ(Text(window->lFree), " 00 : 00 : 00");
 
   freeSpace.bytes = 1 << 20;
-  window->SetSpinValue(window->cOutHz, 0);
+  window->SetSpinValue(ControlId::cOutHz, 0);
   EXPECT_EQ(State().BytesPerSec, 0);
   EXPECT_EQ(Text(window->lFree), " -- : -- : --");
   EXPECT_EQ(Text(window->lRecorded), " -- : -- : --");
@@ -378,7 +378,7 @@ TEST_F(MainWindowTest, StopWhilePausedKeepsTheDisplaysButWakesTheTick) {
   window->bRecClick();
   audio.DeliverSilence(1.0);
   Tick();
-  window->bRecMouseDown(Qt::RightButton);
+  window->bRecMouseDown(MouseButton::kRight);
   audio.DeliverSilence(1.0);
   window->bRecClick();
 
@@ -388,7 +388,7 @@ TEST_F(MainWindowTest, StopWhilePausedKeepsTheDisplaysButWakesTheTick) {
   EXPECT_EQ(ReadFile(Path("take_1.wav")).size(), 44u + 176400u);
 
   // The scheduled start works again at once.
-  window->SetChecked(window->cbStart, true);
+  window->SetChecked(ControlId::cbStart, true);
   Tick();
   EXPECT_TRUE(State().Recording);
 }
@@ -396,7 +396,7 @@ TEST_F(MainWindowTest, StopWhilePausedKeepsTheDisplaysButWakesTheTick) {
 TEST_F(MainWindowTest, LostDeviceCompletesTheRecordingAndSaysSo) {
   CreateWithOutput();
   window->cWhenFinished->setCurrentIndex(2);
-  window->SetChecked(window->cbStop, true);
+  window->SetChecked(ControlId::cbStop, true);
   window->bRecClick();
   audio.DeliverSilence(0.5);
   audio.SetChannelLost(State().CaptureChannel);
@@ -428,7 +428,7 @@ TEST_F(MainWindowTest, OutputNameChoosesTheVolumeToWatch) {
 TEST_F(MainWindowTest, StereoToMonoHalvesTheFreeTime) {
   CreateWithOutput();
   freeSpace.bytes = 176400 * 10;
-  window->TimerTimer(window->bRec);
+  window->TimerTimer(true);
   EXPECT_EQ(Text(window->lFree), " 00 : 00 : 10");
   window->cOutFormatC->setCurrentIndex(0);  // as the user picks it
   EXPECT_EQ(Text(window->lFree), " 00 : 00 : 20");

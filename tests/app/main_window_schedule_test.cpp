@@ -16,20 +16,20 @@ class ScheduleTest : public MainWindowTest {
   void ArmStart(TDateTime moment) {
     window->dtStart->SetValue(moment);
     window->dtTStart->SetValue(moment);
-    window->SetChecked(window->cbStart, true);
+    window->SetChecked(ControlId::cbStart, true);
   }
   void ArmStopAt(TDateTime moment) {
     window->dtStop->SetValue(moment);
     window->dtTStop->SetValue(moment);
-    window->SetChecked(window->rbStopTime, true);
-    window->SetChecked(window->cbStop, true);
+    window->SetChecked(ControlId::rbStopTime, true);
+    window->SetChecked(ControlId::cbStop, true);
   }
   // unit: 0 megabytes, 1 minutes, 2 hours
   void ArmStopAfter(int number, int unit) {
     window->cStopAt->setCurrentIndex(unit);
-    window->SetChecked(window->rbStopAt, true);
-    window->SetChecked(window->cbStop, true);
-    window->SetSpinValue(window->seStopAt, number);
+    window->SetChecked(ControlId::rbStopAt, true);
+    window->SetChecked(ControlId::cbStop, true);
+    window->SetSpinValue(ControlId::seStopAt, number);
   }
   void SetAction(WhenFinishedAction action) {
     window->cWhenFinished->setCurrentIndex(static_cast<int>(action));
@@ -60,7 +60,7 @@ TEST_F(ScheduleTest, StartDateComesFromTheDatePickerAndTimeFromTheTimePicker) {
   CreateWithOutput();
   window->dtStart->SetValue(clock.now + 1);             // tomorrow ...
   window->dtTStart->SetValue(clock.now - 1 - kMinute);  // ... at a minute ago
-  window->SetChecked(window->cbStart, true);
+  window->SetChecked(ControlId::cbStart, true);
   EXPECT_NEAR(window->dtStart->Value(), clock.now + 1 - kMinute, 1e-9);
   Tick();
   EXPECT_FALSE(State().Recording);
@@ -104,7 +104,7 @@ TEST_F(ScheduleTest, SizeLimitStopsAtTheFirstTickAtOrOverIt) {
   EXPECT_TRUE(window->cbStop->isChecked());  // a size limit repeats for the next recording
   EXPECT_EQ(ReadFile(Path("take_1.wav")).size(), 44u + 2097156u);
 
-  window->SetSpinValue(window->seStopAt, 999);
+  window->SetSpinValue(ControlId::seStopAt, 999);
   EXPECT_EQ(State().MaxBytes, 1047527424);
 }
 
@@ -126,7 +126,7 @@ TEST_F(ScheduleTest, LimitsChangedDuringARecordingTakeEffectAtTheNextTick) {
   ArmStopAfter(5, 1);
   window->bRecClick();
   clock.AdvanceSeconds(60);
-  window->SetSpinValue(window->seStopAt, 1);  // one minute from now
+  window->SetSpinValue(ControlId::seStopAt, 1);  // one minute from now
   clock.AdvanceSeconds(59);
   Tick();
   EXPECT_TRUE(State().Recording);
@@ -145,11 +145,11 @@ TEST_F(ScheduleTest, LimitsChangedDuringARecordingTakeEffectAtTheNextTick) {
 TEST_F(ScheduleTest, UncheckedStopEndsNothing) {
   CreateWithOutput();
   ArmStopAt(clock.now - kMinute);
-  window->SetChecked(window->cbStop, false);
+  window->SetChecked(ControlId::cbStop, false);
   window->bRecClick();
   Tick();
   EXPECT_TRUE(State().Recording);
-  window->SetChecked(window->cbStop, true);  // checked again during the recording
+  window->SetChecked(ControlId::cbStop, true);  // checked again during the recording
   Tick();
   EXPECT_FALSE(State().Recording);
 }
@@ -168,11 +168,11 @@ TEST_F(ScheduleTest, PauseAcrossTheStopMomentEndsAfterTheResume) {
   CreateWithOutput();
   ArmStopAt(clock.now + kMinute);
   window->bRecClick();
-  window->bRecMouseDown(Qt::RightButton);
+  window->bRecMouseDown(MouseButton::kRight);
   clock.AdvanceSeconds(120);
   Tick();
   EXPECT_TRUE(State().Recording);
-  window->bRecMouseDown(Qt::RightButton);
+  window->bRecMouseDown(MouseButton::kRight);
   Tick();
   EXPECT_FALSE(State().Recording);
 }
@@ -380,7 +380,7 @@ TEST_F(ScheduleTest, SleepIsHeldOffWhileRecordingOrWaitingToStart) {
   const auto held = [this] { return sleepInhibitor.held.value_or("none").substr(0, 20); };
   ArmStart(clock.now + kMinute);
   EXPECT_EQ(held(), "Waiting to record at");
-  window->SetChecked(window->cbStart, false);
+  window->SetChecked(ControlId::cbStart, false);
   EXPECT_EQ(held(), "none");
   EXPECT_EQ(sleepInhibitor.releases, 1);
 

@@ -204,7 +204,7 @@ TEST_F(MainWindowTest, MoreThanTwoEntriesLeaveTheSettingsUntouched) {
   EXPECT_FALSE(window->Storage().Active());
   window->show();
   EXPECT_EQ(window->cOutFormatB->currentIndex(), 0);  // the option, not the stored value
-  window->SetChecked(window->cbStop, true);
+  window->SetChecked(ControlId::cbStop, true);
   window->close();
   window.reset();
   EXPECT_EQ(settings.opens, 0);

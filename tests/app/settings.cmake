@@ -8,6 +8,6 @@ add_executable(orvimo_settings_tests
   ${settings_src}/app/qt/ini_settings_backend.cpp
   ${settings_src}/app/qt/qt_window_placement.cpp)
 target_include_directories(orvimo_settings_tests PRIVATE ${settings_src} ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(orvimo_settings_tests PRIVATE orvimo_app_core orvimo_recording orvimo_base orvimo_qt_test_main Qt6::Widgets
+target_link_libraries(orvimo_settings_tests PRIVATE orvimo_core orvimo_qt_test_main Qt6::Widgets
                       GTest::gtest)
 gtest_discover_tests(orvimo_settings_tests DISCOVERY_TIMEOUT 60)

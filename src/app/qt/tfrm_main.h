@@ -4,17 +4,14 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/app_services.h"
-#include "app/console_report.h"
-#include "app/error_guard.h"
-#include "app/form_storage.h"
-#include "app/sleep_guard.h"
-#include "recording/recorder.h"
+#include "app/form_controls.h"
+#include "app/main_form.h"
 
-class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -32,69 +29,15 @@ class TDateTimePicker;
 class TPaintBox32;
 class TTamborButton;
 
-// The recorder's one window: status panel with the record button and the level meter, the capture
-// device, the output file and format, and the scheduler. The handlers call one another directly; every
-// entry from the event loop runs inside the error guard. FormCreate runs at the end of construction.
-class TfrmMain : public QWidget, private RecorderEvents {
+// The recorder's one window on Qt: its widgets, their layout and events, and the widget calls of the
+// shared window logic (MainForm), whose handlers it offers as its own. FormCreate runs at the end of
+// construction.
+class TfrmMain : public QWidget, private FormControls, public MainForm {
   Q_OBJECT
 
  public:
-  // The level meter's pace, in milliseconds: fifty frames a second.
-  static constexpr int kMeterInterval = 20;
-
   explicit TfrmMain(AppServices services, QWidget* parent = nullptr);
   ~TfrmMain() override;
-
-  // Start-up, show and close.
-  void FormCreate();
-  void FormShow();
-  void FormClose();
-  // Capture device and monitor channel.
-  void cInputDeviceChange();
-  void cInputInputChange();
-  // Recording.
-  void Echo(const std::string& message);
-  void StartRecording();
-  void StopRecording();
-  void PauseRecording();
-  void bRecClick();
-  void bRecMouseDown(Qt::MouseButton button);
-  std::string Parse(const std::string& outputTemplate);
-  // Status display.
-  void eOutfileChange();
-  void cOutFormatBChange();
-  // The status tick; with Sender == bRec a forced refresh that also refreshes the labels while idle.
-  void TimerTimer(QObject* Sender);
-  void vuTimerTimer();
-  void bSaveClick();
-  // While recording the disk is also watched at the meter's pace: between two status ticks a second of
-  // audio can be more than the reserve, and the disk would fill up before the tick saw it.
-  void WatchDiskSpace();
-  // Whether anything of the window can be seen. While nothing is, the meter's timer runs only while
-  // the disk needs watching between status ticks (slower then), and the capture takes large
-  // deliveries unless the disk is watched; both come back at once when the window shows again.
-  void SetScreenShown(bool shown);
-  // A close asked for by a termination signal: nothing may wait for the user, so errors met while
-  // closing go to the standard error instead of a message box.
-  void CloseOnTermination();
-  // Scheduler.
-  void dtTStartChange();
-  void dtTStopChange();
-  void seStopAtChange();
-  // Holds sleep off while a recording runs or a scheduled start waits, and lets it come otherwise.
-  void UpdateSleepGuard();
-
-  // No screen to draw on: the meter is not drawn (the console reads the level once a second), and the
-  // disk is still watched between ticks, though less often.
-  void RunWithoutDisplay();
-  // What the console shows, as the window would: state, file, recorded and free figures, the level
-  // since the last look, the dropouts. Taking the level starts its peak anew.
-  ConsoleStatus ConsoleSnapshot();
-
-  RecordingState& State() { return recorder_.State(); }
-  Recorder& Engine() { return recorder_; }
-  TFormStorage& Storage() { return *FormStorage; }
-  int TimerTag() const { return timerTag_; }
 
   // The window's components, named as everywhere else in the program.
   QTimer* Timer = nullptr;
@@ -131,14 +74,6 @@ class TfrmMain : public QWidget, private RecorderEvents {
   QRadioButton* rbStopAt = nullptr;
   QComboBox* cStopAt = nullptr;
   QSpinBox* seStopAt = nullptr;
-  std::unique_ptr<TFormStorage> FormStorage;
-
-  // Code that changes a control the way a user would, running the same change handling.
-  void SetOutfileText(const std::string& text);
-  // The name template in the edit, as the bytes it was given (see FileNameToText).
-  std::string OutfileTemplate() const;
-  void SetChecked(QAbstractButton* button, bool checked);
-  void SetSpinValue(QSpinBox* spin, int value);
 
  signals:
   // The window has closed and its recording is complete: the program ends, whatever else is open.
@@ -149,18 +84,6 @@ class TfrmMain : public QWidget, private RecorderEvents {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // Counts the stops and starts in progress; a scheduled start never begins inside one.
-  class Sequence {
-   public:
-    explicit Sequence(int& counter) : counter_(counter) { ++counter_; }
-    ~Sequence() { --counter_; }
-    Sequence(const Sequence&) = delete;
-    Sequence& operator=(const Sequence&) = delete;
-
-   private:
-    int& counter_;
-  };
-
   // Layout (tfrm_main_layout.cpp).
   void CreateControls();
   void CreatePanel1();
@@ -170,82 +93,50 @@ class TfrmMain : public QWidget, private RecorderEvents {
   void CreateTimers();
   void SetTabOrder();
   void WireEvents();
-  std::vector<StoredProperty> StoredProperties();
 
-  // Start-up (tfrm_main.cpp).
-  void ApplyFormatOptions(const std::vector<std::string>& list);
-  void ApplySchedulerOptions(const std::vector<std::string>& list);
-  void FillDeviceList();
-  void TakeOutputFileFromCommandLine(const std::vector<std::string>& list);
-  void ReleaseCaptureOnDestroy() noexcept;
+  // The widget calls of the shared logic (tfrm_main.cpp).
+  void PutListItems(ControlId list, const std::vector<std::string>& items) override;
+  int ListIndex(ControlId list) const override;
+  void PutListIndex(ControlId list, int index) override;
+  int SpinValue(ControlId spin) const override;
+  void PutSpinValue(ControlId spin, int value) override;
+  bool IsChecked(ControlId button) const override;
+  void PutChecked(ControlId button, bool checked) override;
+  TDateTime PickerValue(ControlId picker) const override;
+  void PutPickerValue(ControlId picker, TDateTime value) override;
+  std::string EditText(ControlId edit) const override;
+  void PutEditText(ControlId edit, const std::string& bytes) override;
+  void PutLabelText(ControlId label, const std::string& text) override;
+  void PutHint(ControlId control, const std::string& hint) override;
+  void PutLabelColor(ControlId label, uint32_t color) override;
+  void PutEnabled(ControlId control, bool enabled) override;
+  void PutFocus(ControlId control) override;
+  void PutRecordGlyph(int imageIndex) override;
+  void StartTimer(TimerId timer) override;
+  void StopTimer(TimerId timer) override;
+  bool TimerRunning(TimerId timer) const override;
+  int TimerInterval(TimerId timer) const override;
+  void PutTimerInterval(TimerId timer, int milliseconds) override;
+  TBitmap32& MeterBuffer() override;
+  void FlushMeter() override;
+  bool WindowShowing() const override;
+  void PostCall(std::function<void()> call) override;
+  void CloseWindow() override;
 
-  // Recording (tfrm_main_recording.cpp).
-  bool StartCapture();
-  void ReportCaptureFailure();
-  void SetRecordingControlsEnabled(bool enabled);
-  void SetMessageColor(uint32_t color);
+  QWidget* WidgetOf(ControlId id) const;
+  // The widget of a control, as the kind the call needs.
+  template <typename Widget>
+  Widget* ControlAs(ControlId id) const;
+  QTimer* TimerOf(TimerId timer) const;
 
-  // Status tick, scheduler and actions (tfrm_main_schedule.cpp).
-  int64_t QueryFreeSpace();
-  void RefreshFreeSpace(int64_t freeBytes);
-  bool GuardDiskSpace(int64_t freeBytes);
-  void PlanNextDiskCheck(int64_t freeBytes);
-  // The meter's timer and the capture's pace for what is shown and what the disk needs now.
-  void PaceMeter();
-  void RefreshRecorded();
-  bool CheckRecorder();
-  void ScheduledStartTest();
-  void StopTest();
-  void RunWhenFinishedAction();
-  void StartNewRecording();
-
-  template <typename Handler>
-  void Guarded(Handler&& handler) {
-    guard_.Run(std::forward<Handler>(handler));
-  }
-  void RunClosingStep(const std::function<void()>& step);
-
-  // What the recorder reports: shown in the status line and the file-name label.
-  void Fault(const std::string& message) override;
-  void FileChanged(const std::string& fileName) override;
-  // The sample format the controls select, the rate from the spin box's value.
-  SampleFormat SelectedFormat() const;
-  void ShowRecordingStarted(const std::string& fileName);
-  // The status hint: the echoed message, then the dropouts and a sleep that could not be held off.
-  void ShowMessageHint();
-  void ShowDropouts();
-
-  // Before services_, whose dialogs it is: every error box of the window goes through the guard.
-  ErrorGuard guard_;
-  AppServices services_;
-  Recorder recorder_;
-  RecordingState& state_;
-  SleepGuard sleepGuard_{services_.sleepInhibitor, services_.formatSettings};
   std::unique_ptr<WindowPlacementAccess> ownPlacement_;
-  int timerTag_ = 0;
-  // The byte count of the recording at which WatchDiskSpace asks for the free space again.
-  int64_t nextDiskCheckAt_ = 0;
-  bool screenShown_ = true;
-  bool captureRelaxed_ = false;
-  // From the end of start-up to the close; a stopped meter's timer stays stopped.
-  bool meterRunning_ = false;
-  // What the meter last put on the screen; a frame that would show the same is not sent again.
-  struct MeterPicture {
-    int left = -1, right = -1;
-    uint32_t color = 0;
-    bool operator==(const MeterPicture&) const = default;
-  } shownMeter_;
-  int sequencesInProgress_ = 0;
-  std::string echoed_;       // the message of the last Echo
-  std::string dropoutNote_;  // the recording's dropouts, while it runs and after its stop
-  std::string sleepNote_;    // why sleep is not held off, until the status line changes
-  // The figures the time labels show now: a stopped recording's stay until the next refresh.
-  int64_t shownRecorded_ = 0;
-  int64_t shownFree_ = -1;
-  bool withoutDisplay_ = false;
-  bool shownOnce_ = false;
-  bool closed_ = false;
-  bool terminating_ = false;
 };
+
+template <typename Widget>
+Widget* TfrmMain::ControlAs(ControlId id) const {
+  auto* widget = qobject_cast<Widget*>(WidgetOf(id));
+  if (widget == nullptr) throw std::logic_error("The control does not take this call");
+  return widget;
+}
 
 }  // namespace orvimo

@@ -13,13 +13,11 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include <algorithm>
-#include <cmath>
 #include <limits>
 
 #include "app/qt/date_time_picker.h"
 #include "app/qt/tfrm_main.h"
-#include "base/file_name_text.h"
+#include "app/status_texts.h"
 #include "controls/color32.h"
 #include "controls/qt/paint_box32.h"
 #include "controls/qt/tambor_button.h"
@@ -76,16 +74,10 @@ QIcon FloppyIcon() {
   return QIcon(pixmap);
 }
 
-int ToInt(double value) {
-  if (!std::isfinite(value)) return 0;
-  return static_cast<int>(std::clamp(std::trunc(value), static_cast<double>(std::numeric_limits<int>::min()),
-                                     static_cast<double>(std::numeric_limits<int>::max())));
-}
-
 }  // namespace
 
 void TfrmMain::CreateControls() {
-  setWindowTitle(QStringLiteral("Orvimo 2.0"));
+  setWindowTitle(QString::fromLatin1(kWindowCaption));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setFixedSize(kClientWidth, kClientHeight);
@@ -141,7 +133,7 @@ void TfrmMain::CreatePanel1() {
 
   lMessage = MakeColouredLabel(Panel1, {50, 5, 160, 14}, 0x800000, true);
   lMessage->setObjectName(QStringLiteral("lMessage"));
-  lMessage->setText(QStringLiteral("Orvimo 2.0"));
+  lMessage->setText(QString::fromLatin1(kWindowCaption));
   lFilename = MakeColouredLabel(Panel1, {50, 21, 160, 14}, 0x808080, false);
   lFilename->setObjectName(QStringLiteral("lFilename"));
   lFilename->setText(QStringLiteral("Orvimo 2 - sound to WAV"));
@@ -265,127 +257,31 @@ void TfrmMain::SetTabOrder() {
   for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
-// User actions only: code that changes a control blocks its signals and calls the handler itself, so
-// an error in that handler ends the code that made the change.
+// User actions only: code that changes a control does so quietly and runs the change handling itself,
+// so an error in that handling ends the code that made the change.
 void TfrmMain::WireEvents() {
   connect(bRec, &TTamborButton::clicked, this, [this] { Guarded([this] { bRecClick(); }); });
-  connect(bRec, &TTamborButton::mouseDown, this,
-          [this](Qt::MouseButton button) { Guarded([this, button] { bRecMouseDown(button); }); });
-  const auto deviceChange = [this](int) { Guarded([this] { cInputDeviceChange(); }); };
-  connect(cInputDevice, &QComboBox::currentIndexChanged, this, deviceChange);
-  connect(cInputInput, &QComboBox::currentIndexChanged, this, deviceChange);
-  connect(eOutfile, &QLineEdit::textChanged, this, [this] { Guarded([this] { eOutfileChange(); }); });
+  connect(bRec, &TTamborButton::mouseDown, this, [this](Qt::MouseButton button) {
+    Guarded([this, button] { bRecMouseDown(ToCoreButton(button)); });
+  });
   connect(bSave, &QToolButton::clicked, this, [this] { Guarded([this] { bSaveClick(); }); });
-  const auto formatChange = [this] { Guarded([this] { cOutFormatBChange(); }); };
-  connect(cOutFormatB, &QComboBox::currentIndexChanged, this, formatChange);
-  connect(cOutFormatC, &QComboBox::currentIndexChanged, this, formatChange);
-  connect(cOutHz, &QSpinBox::valueChanged, this, formatChange);
-  const auto startChange = [this] { Guarded([this] { dtTStartChange(); }); };
-  connect(cbStart, &QCheckBox::toggled, this, startChange);
-  connect(dtTStart, &TDateTimePicker::userChanged, this, startChange);
-  const auto stopChange = [this] { Guarded([this] { dtTStopChange(); }); };
-  connect(cbStop, &QCheckBox::toggled, this, stopChange);
-  connect(rbStopTime, &QRadioButton::toggled, this, [stopChange](bool checked) {
-    if (checked) stopChange();
-  });
-  connect(dtTStop, &TDateTimePicker::userChanged, this, stopChange);
-  const auto stopAtChange = [this] { Guarded([this] { seStopAtChange(); }); };
-  connect(rbStopAt, &QRadioButton::toggled, this, [stopAtChange](bool checked) {
-    if (checked) stopAtChange();
-  });
-  connect(cStopAt, &QComboBox::currentIndexChanged, this, stopAtChange);
-  connect(seStopAt, &QSpinBox::valueChanged, this, stopAtChange);
-  connect(Timer, &QTimer::timeout, this, [this] { Guarded([this] { TimerTimer(Timer); }); });
-  connect(vuTimer, &QTimer::timeout, this, [this] {
-    if (!withoutDisplay_) Guarded([this] { vuTimerTimer(); });
-    Guarded([this] { WatchDiskSpace(); });
-  });
-}
-
-// The settings kept between runs, in the order they are written.
-std::vector<StoredProperty> TfrmMain::StoredProperties() {
-  const auto checkBox = [this](const char* name, QAbstractButton* button) {
-    return StoredProperty{name, StoredKind::Boolean, [button] { return button->isChecked() ? 1.0 : 0.0; },
-                          [this, button](double value) { SetChecked(button, value != 0); }};
-  };
-  const auto list = [](const char* name, QComboBox* box) {
-    return StoredProperty{name, StoredKind::Integer,
-                          [box] { return static_cast<double>(box->currentIndex()); },
-                          [box](double value) {
-                            const QSignalBlocker blocker(box);
-                            box->setCurrentIndex(ToInt(value));
-                          }};
-  };
-  const auto spin = [this](const char* name, QSpinBox* box) {
-    return StoredProperty{name, StoredKind::Extended, [box] { return static_cast<double>(box->value()); },
-                          [this, box](double value) { SetSpinValue(box, ToInt(value)); }};
-  };
-  const auto date = [](const char* name, TDateTimePicker* picker) {
-    return StoredProperty{name, StoredKind::Double, [picker] { return picker->Value(); },
-                          [picker](double value) { picker->SetDate(value); }};
-  };
-  const auto time = [](const char* name, TDateTimePicker* picker) {
-    return StoredProperty{name, StoredKind::Double, [picker] { return picker->Value(); },
-                          [picker](double value) { picker->SetTime(value); }};
-  };
-  return {checkBox("cbStop_Checked", cbStop),
-          list("cOutFormatB_ItemIndex", cOutFormatB),
-          list("cOutFormatC_ItemIndex", cOutFormatC),
-          spin("cOutHz_Value", cOutHz),
-          list("cOutType_ItemIndex", cOutType),
-          list("cStopAt_ItemIndex", cStopAt),
-          list("cWhenFinished_ItemIndex", cWhenFinished),
-          date("dtStart_Date", dtStart),
-          date("dtStop_Date", dtStop),
-          time("dtTStart_Time", dtTStart),
-          time("dtTStop_Time", dtTStop),
-          checkBox("rbStopAt_Checked", rbStopAt),
-          checkBox("rbStopTime_Checked", rbStopTime),
-          spin("seStopAt_Value", seStopAt)};
-}
-
-void TfrmMain::SetOutfileText(const std::string& text) {
-  {
-    const QSignalBlocker blocker(eOutfile);
-    eOutfile->setText(QString::fromStdU16String(FileNameToText(text)));
+  const auto changed = [this](ControlId control) { return [this, control] { ControlChanged(control); }; };
+  for (ControlId id : {ControlId::cInputDevice, ControlId::cInputInput, ControlId::cOutFormatB,
+                       ControlId::cOutFormatC, ControlId::cStopAt}) {
+    connect(ControlAs<QComboBox>(id), &QComboBox::currentIndexChanged, this, changed(id));
   }
-  eOutfileChange();
-}
-
-std::string TfrmMain::OutfileTemplate() const { return FileNameFromText(eOutfile->text().toStdU16String()); }
-
-void TfrmMain::SetChecked(QAbstractButton* button, bool checked) {
-  if (button->isChecked() == checked) return;
-  {
-    // A radio button checked by code unchecks its partner, which must stay quiet too.
-    const QSignalBlocker blockTime(rbStopTime);
-    const QSignalBlocker blockAt(rbStopAt);
-    const QSignalBlocker blocker(button);
-    button->setChecked(checked);
+  for (ControlId id : {ControlId::cOutHz, ControlId::seStopAt}) {
+    connect(ControlAs<QSpinBox>(id), &QSpinBox::valueChanged, this, changed(id));
   }
-  if (button == cbStart) {
-    dtTStartChange();
-  } else if (button == cbStop) {
-    dtTStopChange();
-  } else if (checked && button == rbStopTime) {
-    dtTStopChange();
-  } else if (checked && button == rbStopAt) {
-    seStopAtChange();
+  for (ControlId id : {ControlId::cbStart, ControlId::cbStop, ControlId::rbStopTime, ControlId::rbStopAt}) {
+    connect(ControlAs<QAbstractButton>(id), &QAbstractButton::toggled, this, changed(id));
   }
-}
-
-void TfrmMain::SetSpinValue(QSpinBox* spin, int value) {
-  const int before = spin->value();
-  {
-    const QSignalBlocker blocker(spin);
-    spin->setValue(value);
+  for (ControlId id : {ControlId::dtTStart, ControlId::dtTStop}) {
+    connect(ControlAs<TDateTimePicker>(id), &TDateTimePicker::userChanged, this, changed(id));
   }
-  if (spin->value() == before) return;
-  if (spin == cOutHz) {
-    cOutFormatBChange();
-  } else if (spin == seStopAt) {
-    seStopAtChange();
-  }
+  connect(eOutfile, &QLineEdit::textChanged, this, changed(ControlId::eOutfile));
+  connect(Timer, &QTimer::timeout, this, [this] { TimerFired(TimerId::Timer); });
+  connect(vuTimer, &QTimer::timeout, this, [this] { TimerFired(TimerId::vuTimer); });
 }
 
 }  // namespace orvimo

@@ -8,7 +8,6 @@
 #include "controls/qt/qt_caption_painter.h"
 
 namespace orvimo {
-namespace {
 
 MouseButton ToCoreButton(Qt::MouseButton button) {
   switch (button) {
@@ -22,8 +21,6 @@ MouseButton ToCoreButton(Qt::MouseButton button) {
       return MouseButton::kOther;
   }
 }
-
-}  // namespace
 
 TTamborButton::TTamborButton(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::NoFocus);

@@ -9,6 +9,8 @@
 
 namespace orvimo {
 
+MouseButton ToCoreButton(Qt::MouseButton button);
+
 class TTamborButton : public QWidget {
   Q_OBJECT
 

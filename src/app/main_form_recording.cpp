@@ -1,16 +1,8 @@
 // One recording from its start to its stop, the monitor channel and the status line.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QSpinBox>
-
 #include <algorithm>
 
-#include "app/qt/tfrm_main.h"
+#include "app/main_form.h"
 #include "app/status_texts.h"
-#include "controls/qt/tambor_button.h"
 #include "recording/file_name_template.h"
 
 namespace orvimo {
@@ -20,42 +12,41 @@ namespace {
 constexpr uint32_t kMonitorColor = 0xFFFFFFFF;    // opaque white
 constexpr uint32_t kRecordingColor = 0xFFFFBB1B;  // opaque amber
 
-QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text.c_str()); }
-
 }  // namespace
 
-void TfrmMain::Echo(const std::string& message) {
-  lMessage->setText(FromLocal(" " + message));
+void MainForm::Echo(const std::string& message) {
+  controls_.PutLabelText(ControlId::lMessage, " " + message);
   echoed_ = message;
+  statusLine_ = message;
   sleepNote_.clear();
   ShowMessageHint();
 }
 
-void TfrmMain::ShowMessageHint() {
+void MainForm::ShowMessageHint() {
   std::string hint = echoed_;
   for (const std::string* note : {&dropoutNote_, &sleepNote_}) {
     if (!note->empty()) hint += "\n" + *note;
   }
-  lMessage->setToolTip(FromLocal(hint));
+  controls_.PutHint(ControlId::lMessage, hint);
 }
 
-void TfrmMain::ShowDropouts() {
+void MainForm::ShowDropouts() {
   dropoutNote_ = recorder_.DropoutsText();
   ShowMessageHint();
 }
 
-std::string TfrmMain::Parse(const std::string& outputTemplate) {
+std::string MainForm::Parse(const std::string& outputTemplate) {
   return ParseFileNameTemplate(
       outputTemplate, state_.FileCounter, [this] { return services_.clock.Now(); }, services_.formatSettings);
 }
 
-SampleFormat TfrmMain::SelectedFormat() const {
-  return SampleFormat{static_cast<uint32_t>(cOutHz->value()),
-                      static_cast<uint16_t>(cOutFormatC->currentIndex() == 0 ? 1 : 2),
-                      static_cast<uint16_t>(cOutFormatB->currentIndex() == 0 ? 8 : 16)};
+SampleFormat MainForm::SelectedFormat() const {
+  return SampleFormat{static_cast<uint32_t>(controls_.SpinValue(ControlId::cOutHz)),
+                      static_cast<uint16_t>(controls_.ListIndex(ControlId::cOutFormatC) == 0 ? 1 : 2),
+                      static_cast<uint16_t>(controls_.ListIndex(ControlId::cOutFormatB) == 0 ? 8 : 16)};
 }
 
-void TfrmMain::StartRecording() {
+void MainForm::StartRecording() {
   const Sequence sequence(sequencesInProgress_);
   dtTStartChange();
   dtTStopChange();
@@ -74,7 +65,7 @@ void TfrmMain::StartRecording() {
 }
 
 // The limits of a recording count from the moment it began, taken from the scheduler as it is now.
-void TfrmMain::ShowRecordingStarted(const std::string& fileName) {
+void MainForm::ShowRecordingStarted(const std::string& fileName) {
   recorder_.ResetLimits();
   dtTStopChange();
   seStopAtChange();
@@ -82,24 +73,24 @@ void TfrmMain::ShowRecordingStarted(const std::string& fileName) {
   Echo(kRecordingAudio);
   ShowDropouts();
   state_.VuColor = kRecordingColor;
-  bRec->SetImageIndex_Normal(1);
+  controls_.PutRecordGlyph(1);
   SetRecordingControlsEnabled(false);
 }
 
-void TfrmMain::ReportCaptureFailure() {
+void MainForm::ReportCaptureFailure() {
   const std::string message = recorder_.LastError();
   Echo(message);
   services_.dialogs.ShowError("Error: " + message);
 }
 
-void TfrmMain::Fault(const std::string& message) { Echo(message); }
+void MainForm::Fault(const std::string& message) { Echo(message); }
 
-void TfrmMain::FileChanged(const std::string& fileName) {
-  lFilename->setText(FromLocal(" " + fileName));
-  lFilename->setToolTip(FromLocal(fileName));
+void MainForm::FileChanged(const std::string& fileName) {
+  controls_.PutLabelText(ControlId::lFilename, " " + fileName);
+  controls_.PutHint(ControlId::lFilename, fileName);
 }
 
-void TfrmMain::StopRecording() {
+void MainForm::StopRecording() {
   if (!state_.Recording) return;
   const Sequence sequence(sequencesInProgress_);
   // The stop is completed even when the sizes cannot be written; the error is reported afterwards.
@@ -110,13 +101,13 @@ void TfrmMain::StopRecording() {
     patchError = std::current_exception();
   }
   UpdateSleepGuard();
-  TimerTimer(bRec);
+  TimerTimer(true);
   recorder_.ForgetRecordedBytes();
-  bRec->SetImageIndex_Normal(0);
+  controls_.PutRecordGlyph(0);
   Echo(kRecordingStopped);
   ShowDropouts();
   cInputInputChange();
-  SetMessageColor(state_.MessageColors[2]);
+  controls_.PutLabelColor(ControlId::lMessage, state_.MessageColors[2]);
   SetRecordingControlsEnabled(true);
   // A stop while paused must not leave the status tick and the scheduled start asleep.
   recorder_.SetPaused(false);
@@ -124,7 +115,7 @@ void TfrmMain::StopRecording() {
   if (patchError) std::rethrow_exception(patchError);
 }
 
-void TfrmMain::PauseRecording() {
+void MainForm::PauseRecording() {
   if (!state_.Recording) return;
   const bool paused = !state_.Paused;
   recorder_.SetPaused(paused);
@@ -133,32 +124,26 @@ void TfrmMain::PauseRecording() {
   Echo(paused ? kPausedText : kRecordingAudio);
 }
 
-void TfrmMain::bRecClick() {
+void MainForm::bRecClick() {
   if (state_.Recording)
     StopRecording();
   else
     StartRecording();
 }
 
-void TfrmMain::bRecMouseDown(Qt::MouseButton button) {
-  if (button == Qt::RightButton) PauseRecording();
+void MainForm::bRecMouseDown(MouseButton button) {
+  if (button == MouseButton::kRight) PauseRecording();
 }
 
-void TfrmMain::cInputInputChange() {
+void MainForm::cInputInputChange() {
   state_.VuColor = kMonitorColor;
   recorder_.StartMonitor();
 }
 
-void TfrmMain::SetRecordingControlsEnabled(bool enabled) {
-  GroupBox1->setEnabled(enabled);
-  GroupBox2->setEnabled(enabled);
-  cbStart->setEnabled(enabled);
-}
-
-void TfrmMain::SetMessageColor(uint32_t color) {
-  QPalette palette = lMessage->palette();
-  palette.setColor(QPalette::Window, QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF));
-  lMessage->setPalette(palette);
+void MainForm::SetRecordingControlsEnabled(bool enabled) {
+  for (ControlId control : {ControlId::GroupBox1, ControlId::GroupBox2, ControlId::cbStart}) {
+    controls_.PutEnabled(control, enabled);
+  }
 }
 
 }  // namespace orvimo

@@ -1,26 +1,14 @@
 // The status tick with its displays and disk-space guard, the scheduler, the actions after a scheduled
 // stop, and the level meter.
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPointer>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QTimer>
-
 #include <algorithm>
 #include <limits>
 #include <optional>
 
 #include "app/date_time_parts.h"
 #include "app/disk_watch.h"
-#include "app/qt/date_time_picker.h"
-#include "app/qt/tfrm_main.h"
+#include "app/main_form.h"
 #include "app/status_texts.h"
 #include "app/when_finished.h"
-#include "controls/qt/paint_box32.h"
-#include "controls/qt/tambor_button.h"
 #include "monitor/size_text.h"
 
 namespace orvimo {
@@ -30,29 +18,35 @@ namespace {
 constexpr TColor32 kMeterBackground = 0xFF000000;
 constexpr double kFullScale = 32768.0;
 
-QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text.c_str()); }
+std::string Trimmed(const std::string& text) {
+  const char* blanks = " \t\n\r\f\v";
+  const size_t first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
 
 }  // namespace
 
-void TfrmMain::eOutfileChange() {
+void MainForm::eOutfileChange() {
   state_.DiskDrive = DiskDriveOf(OutfileTemplate());
-  TimerTimer(bRec);
+  TimerTimer(true);
 }
 
-void TfrmMain::cOutFormatBChange() {
+void MainForm::cOutFormatBChange() {
   state_.BytesPerSec =
-      BytesPerSecondOf(cOutFormatC->currentIndex(), cOutHz->value(), cOutFormatB->currentIndex());
-  TimerTimer(bRec);
+      BytesPerSecondOf(controls_.ListIndex(ControlId::cOutFormatC), controls_.SpinValue(ControlId::cOutHz),
+                       controls_.ListIndex(ControlId::cOutFormatB));
+  TimerTimer(true);
 }
 
-void TfrmMain::TimerTimer(QObject* Sender) {
+void MainForm::TimerTimer(bool forcedRefresh) {
   // Before the paused return: a paused recording keeps sleep held off.
   UpdateSleepGuard();
   if (state_.Paused) return;
   // A display step that fails (a disk that went away) is reported after the rest of the tick, so the
   // stop test and the action after it still run.
   std::exception_ptr displayError;
-  if (Sender == bRec || state_.Recording) {
+  if (forcedRefresh || state_.Recording) {
     try {
       const int64_t freeBytes = QueryFreeSpace();
       RefreshFreeSpace(freeBytes);
@@ -67,18 +61,18 @@ void TfrmMain::TimerTimer(QObject* Sender) {
     ScheduledStartTest();
   } else if (CheckRecorder()) {
     timerTag_ = 1 - timerTag_;
-    SetMessageColor(state_.MessageColors[timerTag_]);
+    controls_.PutLabelColor(ControlId::lMessage, state_.MessageColors[timerTag_]);
     StopTest();
   }
   if (displayError) std::rethrow_exception(displayError);
 }
 
-int64_t TfrmMain::QueryFreeSpace() { return recorder_.FreeBytes(OutfileTemplate()); }
+int64_t MainForm::QueryFreeSpace() { return recorder_.FreeBytes(OutfileTemplate()); }
 
 // Between two status ticks the free space is asked for again only once the recording itself may have
 // used half of what was left above the reserve: a nearly full disk is watched at every meter frame, a
 // roomy one costs nothing until the next tick.
-void TfrmMain::WatchDiskSpace() {
+void MainForm::WatchDiskSpace() {
   if (!state_.Recording || state_.Paused) return;
   if (recorder_.RecordedBytes() < nextDiskCheckAt_) return;
   const int64_t freeBytes = QueryFreeSpace();
@@ -86,7 +80,7 @@ void TfrmMain::WatchDiskSpace() {
   PlanNextDiskCheck(freeBytes);
 }
 
-void TfrmMain::PlanNextDiskCheck(int64_t freeBytes) {
+void MainForm::PlanNextDiskCheck(int64_t freeBytes) {
   // Unknown free space is asked for again at the next tick only.
   const int64_t room = freeBytes < 0 ? std::numeric_limits<int64_t>::max() / 2
                                      : std::max<int64_t>(freeBytes - kDiskReserveBytes, 0) / 2;
@@ -94,7 +88,7 @@ void TfrmMain::PlanNextDiskCheck(int64_t freeBytes) {
   PaceMeter();
 }
 
-void TfrmMain::SetScreenShown(bool shown) {
+void MainForm::SetScreenShown(bool shown) {
   screenShown_ = shown;
   PaceMeter();
 }
@@ -103,7 +97,7 @@ void TfrmMain::SetScreenShown(bool shown) {
 // next look at the disk is further away than the next status tick can let the recording come, and
 // the capture relaxes then; a nearly full disk keeps the meter's pace for the capture, so no single
 // delivery can jump over the reserve.
-void TfrmMain::PaceMeter() {
+void MainForm::PaceMeter() {
   if (!meterRunning_ || withoutDisplay_) return;
   const bool watchDisk = state_.Recording && !state_.Paused &&
                          DiskWatchNeeded(nextDiskCheckAt_ - recorder_.RecordedBytes(), state_.BytesPerSec);
@@ -111,10 +105,12 @@ void TfrmMain::PaceMeter() {
     const int interval =
         screenShown_ ? kMeterInterval : static_cast<int>(DiskWatchInterval(state_.BytesPerSec).count());
     // setInterval restarts the timer: only a change of pace may do that.
-    if (vuTimer->interval() != interval) vuTimer->setInterval(interval);
-    if (!vuTimer->isActive()) vuTimer->start();
+    if (controls_.TimerInterval(TimerId::vuTimer) != interval) {
+      controls_.PutTimerInterval(TimerId::vuTimer, interval);
+    }
+    if (!controls_.TimerRunning(TimerId::vuTimer)) controls_.StartTimer(TimerId::vuTimer);
   } else {
-    vuTimer->stop();
+    controls_.StopTimer(TimerId::vuTimer);
   }
   const bool relaxed = !screenShown_ && !watchDisk;
   if (relaxed == captureRelaxed_) return;
@@ -122,14 +118,15 @@ void TfrmMain::PaceMeter() {
   services_.audio.SetLowPower(relaxed);
 }
 
-void TfrmMain::RefreshFreeSpace(int64_t freeBytes) {
+void MainForm::RefreshFreeSpace(int64_t freeBytes) {
   shownFree_ = freeBytes;
-  lFree->setText(FromLocal(FormatDuration(std::max<int64_t>(freeBytes, 0), state_.BytesPerSec)));
-  lFree->setToolTip(FromLocal(freeBytes < 0 ? kUnknownFreeSpace : FormatSize(freeBytes)));
+  controls_.PutLabelText(ControlId::lFree,
+                         FormatDuration(std::max<int64_t>(freeBytes, 0), state_.BytesPerSec));
+  controls_.PutHint(ControlId::lFree, freeBytes < 0 ? kUnknownFreeSpace : FormatSize(freeBytes));
 }
 
 // Pauses a recording on a nearly full disk, so what was written so far stays intact.
-bool TfrmMain::GuardDiskSpace(int64_t freeBytes) {
+bool MainForm::GuardDiskSpace(int64_t freeBytes) {
   if (!recorder_.GuardDiskSpace(freeBytes)) return false;
   nextDiskCheckAt_ = 0;
   PaceMeter();
@@ -139,16 +136,16 @@ bool TfrmMain::GuardDiskSpace(int64_t freeBytes) {
   return true;
 }
 
-void TfrmMain::RefreshRecorded() {
+void MainForm::RefreshRecorded() {
   const int64_t written = recorder_.RecordedBytes();
   shownRecorded_ = written;
-  lRecorded->setText(FromLocal(FormatDuration(written, state_.BytesPerSec)));
-  lRecorded->setToolTip(FromLocal(FormatSize(written)));
+  controls_.PutLabelText(ControlId::lRecorded, FormatDuration(written, state_.BytesPerSec));
+  controls_.PutHint(ControlId::lRecorded, FormatSize(written));
 }
 
 // The recorder's own checks: a failed write pauses (the recorder said why); a capture device that went
 // away ends the recording as the button would, and says so. False when the tick ends here.
-bool TfrmMain::CheckRecorder() {
+bool MainForm::CheckRecorder() {
   const TickOutcome outcome = recorder_.Tick();
   ShowDropouts();
   switch (outcome) {
@@ -165,28 +162,28 @@ bool TfrmMain::CheckRecorder() {
   return false;
 }
 
-void TfrmMain::ScheduledStartTest() {
-  if (!cbStart->isChecked()) return;
+void MainForm::ScheduledStartTest() {
+  if (!controls_.IsChecked(ControlId::cbStart)) return;
   // Never inside another stop or start, nor while closing: the next tick tries again.
   if (sequencesInProgress_ > 0 || closed_ || recorder_.Closing()) return;
-  if (services_.clock.Now() >= dtStart->Value()) {
+  if (services_.clock.Now() >= controls_.PickerValue(ControlId::dtStart)) {
     // One sequence from the unchecked box to the running recording: sleep stays held off throughout.
     const Sequence sequence(sequencesInProgress_);
-    SetChecked(cbStart, false);
+    SetChecked(ControlId::cbStart, false);
     StartRecording();
   }
 }
 
-void TfrmMain::StopTest() {
+void MainForm::StopTest() {
   // Not again from the forced refresh of a stop or of the next file's start.
-  if (sequencesInProgress_ > 0 || !recorder_.LimitReached(cbStop->isChecked())) return;
-  if (rbStopTime->isChecked()) SetChecked(cbStop, false);
+  if (sequencesInProgress_ > 0 || !recorder_.LimitReached(controls_.IsChecked(ControlId::cbStop))) return;
+  if (controls_.IsChecked(ControlId::rbStopTime)) SetChecked(ControlId::cbStop, false);
   if (recorder_.Closing()) {
     StopRecording();
     return;
   }
   // The next file of a chain follows without stopping the capture, so nothing falls between them.
-  if (static_cast<WhenFinishedAction>(cWhenFinished->currentIndex()) ==
+  if (static_cast<WhenFinishedAction>(controls_.ListIndex(ControlId::cWhenFinished)) ==
       WhenFinishedAction::StartNewRecording) {
     StartNewRecording();
     return;
@@ -202,16 +199,16 @@ void TfrmMain::StopTest() {
   if (stopError) std::rethrow_exception(stopError);
 }
 
-void TfrmMain::RunWhenFinishedAction() {
+void MainForm::RunWhenFinishedAction() {
   if (closed_) return;  // nothing new begins while the window closes
-  switch (static_cast<WhenFinishedAction>(cWhenFinished->currentIndex())) {
+  switch (static_cast<WhenFinishedAction>(controls_.ListIndex(ControlId::cWhenFinished))) {
     case WhenFinishedAction::DoNothing:
       services_.flasher.FlashAppWindow(3);
       break;
     case WhenFinishedAction::DisplayAlert: {
-      const QPointer<TfrmMain> window(this);
-      services_.dialogs.ShowAlert(kAlertText, kAlertTitle, [window] {
-        if (window) window->services_.flasher.FlashAppWindow(10);
+      const std::weak_ptr<MainForm*> form = self_;
+      services_.dialogs.ShowAlert(kAlertText, kAlertTitle, [form] {
+        if (const auto alive = form.lock()) (*alive)->services_.flasher.FlashAppWindow(10);
       });
       break;
     }
@@ -225,7 +222,7 @@ void TfrmMain::RunWhenFinishedAction() {
 }
 
 // The name change refreshes the display, which must not start a scheduled recording of its own.
-void TfrmMain::StartNewRecording() {
+void MainForm::StartNewRecording() {
   const Sequence sequence(sequencesInProgress_);
   const std::string current = OutfileTemplate();
   const std::string next = WithCounterBeforeExtension(current);
@@ -250,16 +247,19 @@ void TfrmMain::StartNewRecording() {
   PaceMeter();
 }
 
-void TfrmMain::dtTStartChange() {
-  dtStart->SetValue(WithTimeOf(dtStart->Value(), dtTStart->Value()));
+void MainForm::dtTStartChange() {
+  controls_.PutPickerValue(ControlId::dtStart, WithTimeOf(controls_.PickerValue(ControlId::dtStart),
+                                                          controls_.PickerValue(ControlId::dtTStart)));
   // Inside a start the lock goes straight over to the recording, with no moment without one.
   if (sequencesInProgress_ == 0) UpdateSleepGuard();
 }
 
-void TfrmMain::UpdateSleepGuard() {
+void MainForm::UpdateSleepGuard() {
   if (closed_ || recorder_.Closing()) return;
   const std::optional<TDateTime> armedStart =
-      cbStart->isChecked() ? std::optional<TDateTime>(dtStart->Value()) : std::nullopt;
+      controls_.IsChecked(ControlId::cbStart)
+          ? std::optional<TDateTime>(controls_.PickerValue(ControlId::dtStart))
+          : std::nullopt;
   const TDateTime now = services_.clock.Now();
   // A start that is due begins at this tick and takes the lock over: nothing is let go before it.
   if (!state_.Recording && armedStart && *armedStart <= now) return;
@@ -270,44 +270,46 @@ void TfrmMain::UpdateSleepGuard() {
   ShowMessageHint();
 }
 
-void TfrmMain::dtTStopChange() {
-  if (!rbStopTime->isChecked()) return;
-  dtStop->SetValue(WithTimeOf(dtStop->Value(), dtTStop->Value()));
-  state_.StopTime = dtStop->Value();
+void MainForm::dtTStopChange() {
+  if (!controls_.IsChecked(ControlId::rbStopTime)) return;
+  controls_.PutPickerValue(ControlId::dtStop, WithTimeOf(controls_.PickerValue(ControlId::dtStop),
+                                                         controls_.PickerValue(ControlId::dtTStop)));
+  state_.StopTime = controls_.PickerValue(ControlId::dtStop);
 }
 
-void TfrmMain::seStopAtChange() {
-  if (!rbStopAt->isChecked()) return;
-  recorder_.SetStopAfter(cStopAt->currentIndex(), seStopAt->value());
+void MainForm::seStopAtChange() {
+  if (!controls_.IsChecked(ControlId::rbStopAt)) return;
+  recorder_.SetStopAfter(controls_.ListIndex(ControlId::cStopAt), controls_.SpinValue(ControlId::seStopAt));
 }
 
-void TfrmMain::RunWithoutDisplay() {
+void MainForm::RunWithoutDisplay() {
   withoutDisplay_ = true;
   // A tenth of a second holds less audio than the disk reserve at any usual rate.
-  vuTimer->setInterval(100);
+  controls_.PutTimerInterval(TimerId::vuTimer, 100);
 }
 
-ConsoleStatus TfrmMain::ConsoleSnapshot() {
-  const bool waiting = cbStart->isChecked();
-  return {.state = waiting && !state_.Recording
-                       ? WaitingToRecordText(dtStart->Value(), services_.formatSettings)
-                       : lMessage->text().trimmed().toLocal8Bit().toStdString(),
-          .fileName = recorder_.CurrentFileName(),
-          .recording = state_.Recording,
-          .paused = state_.Paused,
-          .waiting = waiting,
-          .recordedBytes = state_.Recording ? recorder_.RecordedBytes() : shownRecorded_,
-          .freeBytes = shownFree_,
-          .bytesPerSecond = state_.BytesPerSec,
-          .level = state_.CaptureChannel != 0 ? services_.audio.ChannelGetLevel(state_.CaptureChannel) : 0,
-          .dropouts = recorder_.DropoutsText()};
+ConsoleStatus MainForm::ConsoleSnapshot() {
+  const bool waiting = controls_.IsChecked(ControlId::cbStart);
+  return {
+      .state = waiting && !state_.Recording
+                   ? WaitingToRecordText(controls_.PickerValue(ControlId::dtStart), services_.formatSettings)
+                   : Trimmed(statusLine_),
+      .fileName = recorder_.CurrentFileName(),
+      .recording = state_.Recording,
+      .paused = state_.Paused,
+      .waiting = waiting,
+      .recordedBytes = state_.Recording ? recorder_.RecordedBytes() : shownRecorded_,
+      .freeBytes = shownFree_,
+      .bytesPerSecond = state_.BytesPerSec,
+      .level = state_.CaptureChannel != 0 ? services_.audio.ChannelGetLevel(state_.CaptureChannel) : 0,
+      .dropouts = recorder_.DropoutsText()};
 }
 
-void TfrmMain::vuTimerTimer() {
-  TBitmap32& buffer = vubox->Buffer();
+void MainForm::vuTimerTimer() {
+  TBitmap32& buffer = controls_.MeterBuffer();
   buffer.Clear(kMeterBackground);
   if (state_.CaptureChannel == 0) return;
-  const int width = vubox->width() - 2;
+  const int width = buffer.Width() - 2;
   const uint32_t level = services_.audio.ChannelGetLevel(state_.CaptureChannel);
   const int left = static_cast<int>((level & 0xFFFF) / kFullScale * width);
   const int right = static_cast<int>((level >> 16) / kFullScale * width);
@@ -315,14 +317,14 @@ void TfrmMain::vuTimerTimer() {
   buffer.FillRectPlain({0, 4, right, 8}, state_.VuColor);
   // Fifty frames a second are mostly the same picture (silence, a steady tone) or go to a window
   // nobody sees; sending those to the screen would cost more than everything else the program does.
-  if (!isVisible() || isMinimized()) {
+  if (!controls_.WindowShowing()) {
     shownMeter_ = {};
     return;
   }
   const MeterPicture picture{left, right, state_.VuColor};
   if (picture == shownMeter_) return;
   shownMeter_ = picture;
-  vubox->Flush();
+  controls_.FlushMeter();
 }
 
 }  // namespace orvimo
