@@ -97,8 +97,13 @@ e2e_init_wine() {
   E2E_OPT=/
   export WINEPREFIX=${ORVIMO_E2E_RUNTIME}/wine-prefix WINEARCH=win64 WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
-  "$E2E_LIB_DIR/../wine/wine-run" "$WINEPREFIX" cmd /c exit >/dev/null 2>&1 ||
-    e2e_die "no Wine prefix in $WINEPREFIX"
+  if [[ ! -f $WINEPREFIX/system.reg ]]; then
+    "$E2E_LIB_DIR/../wine/wine-run" "$WINEPREFIX" cmd /c exit >/dev/null 2>&1 ||
+      e2e_die "no Wine prefix in $WINEPREFIX"
+  fi
+  # A Wine server started without a display gives every later program of the prefix no display
+  # either: the one the prefix was made by must be gone first.
+  wineserver --wait 2>/dev/null || true
   E2E_REGISTRY_KEY="HKCU\\Software\\$(basename "$E2E_PROGRAM" .exe)"
   wine reg delete "$E2E_REGISTRY_KEY" /f >/dev/null 2>&1 || true
   E2E_SETTINGS=$E2E_WORK/registry.txt
