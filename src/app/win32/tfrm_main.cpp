@@ -311,12 +311,19 @@ bool TfrmMain::IsChecked(ControlId button) const {
   return SendMessageW(Control(button), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+// Of the two radio buttons only the checked one is a tab stop, as usual for a group of them.
 void TfrmMain::PutChecked(ControlId button, bool checked) {
   const Quiet quiet(quiet_);
-  SendMessageW(Control(button), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  if (!checked) return;
-  if (button == ControlId::rbStopTime) SendMessageW(rbStopAt, BM_SETCHECK, BST_UNCHECKED, 0);
-  if (button == ControlId::rbStopAt) SendMessageW(rbStopTime, BM_SETCHECK, BST_UNCHECKED, 0);
+  const HWND window = Control(button);
+  SendMessageW(window, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (window != rbStopTime && window != rbStopAt) return;
+  const HWND partner = window == rbStopTime ? rbStopAt : rbStopTime;
+  if (checked) SendMessageW(partner, BM_SETCHECK, BST_UNCHECKED, 0);
+  for (const HWND radio : {rbStopTime, rbStopAt}) {
+    const LONG style = GetWindowLongW(radio, GWL_STYLE);
+    const bool stop = SendMessageW(radio, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    SetWindowLongW(radio, GWL_STYLE, stop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+  }
 }
 
 TDateTime TfrmMain::PickerValue(ControlId picker) const { return pickers_.at(picker); }

@@ -212,30 +212,38 @@ void TfrmMain::SetUpControls() {
   pickers_ = {{Id::dtStart, 0}, {Id::dtStop, 0}, {Id::dtTStart, 0}, {Id::dtTStop, 0}};
 }
 
-// The up/down buttons sit inside the spin edit's place, at its right edge.
+// The up/down buttons take the right end of the spin edit's place, the edit the rest.
 void TfrmMain::SetUpSpin(ControlId id, HWND& buttons, int min, int max, int value) {
   const HWND edit = Control(id);
-  buttons = CreateWindowExW(0, UPDOWN_CLASSW, L"",
-                            WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS |
-                                UDS_NOTHOUSANDS | UDS_HOTTRACK,
-                            0, 0, 0, 0, GetParent(edit), nullptr, GetModuleHandleW(nullptr), nullptr);
+  const RECT place = ChildRect(edit);
+  const int buttonsWidth = GetSystemMetrics(SM_CXVSCROLL);
+  const int editWidth = place.right - place.left - buttonsWidth;
+  buttons = CreateWindowExW(
+      0, UPDOWN_CLASSW, L"",
+      WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | UDS_HOTTRACK,
+      place.left + editWidth, place.top, buttonsWidth, place.bottom - place.top, GetParent(edit), nullptr,
+      GetModuleHandleW(nullptr), nullptr);
   SendMessageW(buttons, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+  // Set after the buddy, which may move the buttons about.
+  MoveWindow(edit, place.left, place.top, editWidth, place.bottom - place.top, FALSE);
+  MoveWindow(buttons, place.left + editWidth, place.top, buttonsWidth, place.bottom - place.top, FALSE);
   SendMessageW(buttons, UDM_SETRANGE32, static_cast<WPARAM>(min), static_cast<LPARAM>(max));
   spins_[id] = {buttons, min, max, value};
   PutSpinValue(id, value);
 }
 
 // A drop-down list's height is that of its closed field, which the font decides; the field is made
-// as high as designed.
+// as high as designed. What the system reports as the field's height need not be what it was given,
+// so the given height follows the measured outcome.
 void TfrmMain::FitListHeight(HWND list) {
-  const int designed = 21;
-  for (int attempt = 0; attempt < 3; ++attempt) {
+  constexpr int kDesigned = 21;
+  auto request = static_cast<int>(SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+  for (int attempt = 0; attempt < 4; ++attempt) {
     RECT rect{};
     GetWindowRect(list, &rect);
-    const int difference = designed - (rect.bottom - rect.top);
-    if (difference == 0) return;
-    const LRESULT field = SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + difference);
+    if (rect.bottom - rect.top == kDesigned) return;
+    request += kDesigned - (rect.bottom - rect.top);
+    SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
   }
 }
 
