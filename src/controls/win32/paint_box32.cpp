@@ -4,8 +4,9 @@
 
 namespace orvimo::win32 {
 
-TPaintBox32::TPaintBox32(HWND parent, int x, int y, int width, int height) : buffer_(width, height) {
-  Create(L"TPaintBox32", 0, WS_CHILD | WS_VISIBLE, L"", x, y, width, height, parent);
+TPaintBox32::TPaintBox32(const wchar_t* className, HWND parent, int x, int y, int width, int height)
+    : buffer_(width, height) {
+  Create(className, 0, WS_CHILD | WS_VISIBLE, L"", x, y, width, height, parent);
 }
 
 void TPaintBox32::Flush() {
@@ -20,6 +21,7 @@ LRESULT TPaintBox32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;  // every pixel comes from the buffer
     case WM_PAINT: {
+      Render();
       PAINTSTRUCT paint;
       const HDC dc = BeginPaint(Handle(), &paint);
       PresentBuffer(dc, 0, 0, buffer_);

@@ -7,25 +7,26 @@
 
 namespace orvimo::win32 {
 
-TTamborButton::TTamborButton(HWND parent, int x, int y, int width, int height) {
+TTamborButton::TTamborButton(HWND parent, int x, int y, int width, int height)
+    : TPaintBox32(L"TTamborButton", parent, x, y, width, height) {
   core_.SetChangeHandler([this] {
     if (Handle() != nullptr) InvalidateRect(Handle(), nullptr, FALSE);
   });
-  Create(L"TTamborButton", 0, WS_CHILD | WS_VISIBLE, L"", x, y, width, height, parent);
   core_.SetSize(width, height);
 }
 
 void TTamborButton::PaintBackdrop() {
   const HWND parent = GetParent(Handle());
   if (parent == nullptr) return;  // without a parent the buffer keeps what it held
-  GdiSurface surface(buffer_.Width(), buffer_.Height());
+  TBitmap32& buffer = Buffer();
+  GdiSurface surface(buffer.Width(), buffer.Height());
   if (!surface.Valid()) return;
   // The parent erases and paints itself into the buffer, moved so that the button's place is at 0, 0.
   const RECT place = ChildRect(Handle());
   SetViewportOrgEx(surface.Dc(), -place.left, -place.top, nullptr);
   SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(surface.Dc()), 0);
   SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface.Dc()), PRF_CLIENT);
-  surface.StoreAll(buffer_);
+  surface.StoreAll(buffer);
 }
 
 const TBitmap32& TTamborButton::RenderBuffer() {
@@ -33,13 +34,13 @@ const TBitmap32& TTamborButton::RenderBuffer() {
   GetClientRect(Handle(), &client);
   if (core_.Width() != client.right || core_.Height() != client.bottom)
     core_.SetSize(client.right, client.bottom);
-  if (buffer_.Width() != client.right || buffer_.Height() != client.bottom) {
-    buffer_.SetSize(client.right, client.bottom);
-  }
+  TBitmap32& buffer = Buffer();
+  if (buffer.Width() != client.right || buffer.Height() != client.bottom)
+    buffer.SetSize(client.right, client.bottom);
   PaintBackdrop();
   GdiCaptionPainter captions(font_);
-  core_.Paint(buffer_, &captions);
-  return buffer_;
+  core_.Paint(buffer, &captions);
+  return buffer;
 }
 
 bool TTamborButton::Inside(POINT at) const {
@@ -78,19 +79,9 @@ void TTamborButton::Move(POINT at) {
 LRESULT TTamborButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   switch (message) {
-    case WM_ERASEBKGND:
-      return 1;  // the buffer holds the backdrop
-    case WM_PAINT: {
-      RenderBuffer();
-      PAINTSTRUCT paint;
-      const HDC dc = BeginPaint(Handle(), &paint);
-      PresentBuffer(dc, 0, 0, buffer_);
-      EndPaint(Handle(), &paint);
-      return 0;
-    }
     case WM_SIZE:
       core_.SetSize(LOWORD(lParam), HIWORD(lParam));
-      return 0;
+      return TPaintBox32::HandleMessage(message, wParam, lParam);
     case WM_ENABLE:
       core_.SetEnabled(wParam != FALSE);
       return 0;
@@ -125,7 +116,7 @@ LRESULT TTamborButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
       if (GetCapture() != Handle() && core_.Hovered()) core_.MouseLeave();
       return 0;
     default:
-      return MessageWindow::HandleMessage(message, wParam, lParam);
+      return TPaintBox32::HandleMessage(message, wParam, lParam);
   }
 }
 

@@ -1,16 +1,17 @@
-// The custom push/toggle button as a Win32 child window: it feeds the pure core its mouse events, size
-// and enabled state, has the parent paint the backdrop, and shows the core's picture in one block.
+// The custom push/toggle button as a Win32 child window on a paint box: it feeds the pure core its mouse
+// events, size and enabled state, has the parent paint the backdrop, and shows the core's picture in one
+// block.
 #pragma once
 
 #include <functional>
 
 #include "controls/bitmap32.h"
 #include "controls/tambor_button_core.h"
-#include "controls/win32/message_window.h"
+#include "controls/win32/paint_box32.h"
 
 namespace orvimo::win32 {
 
-class TTamborButton : public MessageWindow {
+class TTamborButton : public TPaintBox32 {
  public:
   TTamborButton(HWND parent, int x, int y, int width, int height);
 
@@ -27,6 +28,7 @@ class TTamborButton : public MessageWindow {
   std::function<void(MouseButton)> OnMouseUp;
 
  protected:
+  void Render() override { RenderBuffer(); }
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
@@ -37,7 +39,6 @@ class TTamborButton : public MessageWindow {
   bool Inside(POINT at) const;
 
   TamborButtonCore core_;
-  TBitmap32 buffer_;
   HFONT font_ = nullptr;
 };
 
