@@ -10,6 +10,7 @@
 
 #include "app/status_texts.h"
 #include "app/win32/posted_call.h"
+#include "app/win32/program_icon.h"
 #include "app/win32/screen_snap.h"
 #include "base/file_name_text.h"
 #include "base/win32/wide_text.h"
@@ -90,6 +91,9 @@ TfrmMain::TfrmMain(AppServices services)
   Create(L"TfrmMain", WS_EX_CONTROLPARENT, kWindowStyle, WideFromUtf8(kWindowCaption).c_str(), CW_USEDEFAULT,
          CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr);
   placement_ = std::make_unique<Win32WindowPlacement>(Handle());
+  icon_ = CreateProgramIcon();
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   CreateControls();
   started_ = true;
   form_.StartUp(injectedPlacement_ != nullptr ? *injectedPlacement_ : *placement_);
@@ -100,6 +104,7 @@ TfrmMain::~TfrmMain() {
   if (Handle() != nullptr) DestroyWindow(Handle());
   if (font_ != nullptr) DeleteObject(font_);
   if (boldFont_ != nullptr) DeleteObject(boldFont_);
+  if (icon_ != nullptr) DestroyIcon(icon_);
 }
 
 HWND TfrmMain::FindControl(std::string_view name) const {
@@ -143,6 +148,14 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       form_.WindowClosing();
       DestroyWindow(Handle());
+      return 0;
+    case WM_ENDSESSION:
+      // The session ends and the process with it once this returns: the recording is completed now,
+      // with nothing that waits for the user.
+      if (wParam != FALSE) {
+        endingSession_ = true;
+        form_.CloseOnTermination();
+      }
       return 0;
     case WM_DESTROY:
       for (const auto& [timer, state] : timers_) KillTimer(Handle(), TimerNumber(timer));
@@ -423,6 +436,12 @@ void TfrmMain::PostCall(std::function<void()> call) {
   PostCallToWindow(Handle(), [this, call = std::move(call)] { form_.Guarded(call); });
 }
 
-void TfrmMain::CloseWindow() { PostMessageW(Handle(), WM_CLOSE, 0, 0); }
+void TfrmMain::CloseWindow() {
+  if (endingSession_) {
+    SendMessageW(Handle(), WM_CLOSE, 0, 0);
+  } else {
+    PostMessageW(Handle(), WM_CLOSE, 0, 0);
+  }
+}
 
 }  // namespace orvimo::win32

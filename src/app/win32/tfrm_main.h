@@ -131,6 +131,7 @@ class TfrmMain : public MessageWindow, public FormControls {
   UINT_PTR TimerNumber(TimerId timer) const { return timer == TimerId::Timer ? 1 : 2; }
 
   HFONT font_ = nullptr, boldFont_ = nullptr;
+  HICON icon_ = nullptr;
   std::map<std::string, HWND, std::less<>> named_;
   std::map<ControlId, HWND> controls_;
   std::map<HWND, ControlId> ids_;
@@ -143,6 +144,7 @@ class TfrmMain : public MessageWindow, public FormControls {
   HWND focused_ = nullptr;  // the control that gets the focus back when the window is activated
   int quiet_ = 0;
   bool started_ = false;
+  bool endingSession_ = false;                // the close must be done before the message returns
   WindowPlacementAccess* injectedPlacement_;  // from the services; null: placement_ on this window
   std::unique_ptr<Win32WindowPlacement> placement_;
   // Last, so it goes first, while every control it reaches still exists.

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/win32/screen_snap.h"
@@ -231,30 +232,35 @@ TEST_F(WindowTest, UserChangesReachTheHandlers) {
   }
 }
 
+// Closed by the user, or by the end of the session, after which the process gets no more time.
 TEST_F(WindowTest, ClosingCompletesTheRecordingAndSavesTheSettings) {
-  Open();
   TempFolder folder("orvimo-window");
   const std::string fileName = Utf8Of(folder.Path() / "take.wav");
-  SetWindowTextW(Find("eOutfile"), PathFromUtf8(fileName).c_str());
-  // A left click on the record button.
-  const HWND button = Find("bRec");
-  SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
-  SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
-  ASSERT_TRUE(window->Form().State().Recording) << (dialogs.errors.empty() ? "" : dialogs.errors.back());
-  const uint64_t delivered = audio.DeliverSilence(0.5);
-  ASSERT_GT(delivered, 0u);
+  for (const auto& [message, wParam] : {std::pair<UINT, WPARAM>{WM_CLOSE, 0}, {WM_ENDSESSION, TRUE}}) {
+    SCOPED_TRACE(message);
+    settings.values.clear();
+    Open();
+    SetWindowTextW(Find("eOutfile"), PathFromUtf8(fileName).c_str());
+    // A left click on the record button.
+    const HWND button = Find("bRec");
+    SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    ASSERT_TRUE(window->Form().State().Recording) << (dialogs.errors.empty() ? "" : dialogs.errors.back());
+    const uint64_t delivered = audio.DeliverSilence(0.5);
+    ASSERT_GT(delivered, 0u);
 
-  SendMessageW(window->Handle(), WM_CLOSE, 0, 0);
+    SendMessageW(window->Handle(), message, wParam, 0);
 
-  EXPECT_EQ(window->Handle(), nullptr);
-  std::ifstream file(PathFromUtf8(fileName), std::ios::binary);
-  const std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  ASSERT_EQ(bytes.size(), 44 + delivered);
-  EXPECT_EQ(LittleEndianAt(bytes, 4), bytes.size() - 8);  // RIFF size
-  EXPECT_EQ(LittleEndianAt(bytes, 40), delivered);        // data size
-  EXPECT_EQ(settings.values["cOutFormatB_ItemIndex"], "1");
-  EXPECT_EQ(settings.values["rbStopTime_Checked"], "True");
-  EXPECT_FALSE(settings.values["NormPos"].empty());
+    EXPECT_EQ(window->Handle(), nullptr);
+    std::ifstream file(PathFromUtf8(fileName), std::ios::binary);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    ASSERT_EQ(bytes.size(), 44 + delivered);
+    EXPECT_EQ(LittleEndianAt(bytes, 4), bytes.size() - 8);  // RIFF size
+    EXPECT_EQ(LittleEndianAt(bytes, 40), delivered);        // data size
+    EXPECT_EQ(settings.values["cOutFormatB_ItemIndex"], "1");
+    EXPECT_EQ(settings.values["rbStopTime_Checked"], "True");
+    EXPECT_FALSE(settings.values["NormPos"].empty());
+  }
 }
 
 TEST(ScreenSnapTest, EdgesWithinEightPixelsLandOnTheWorkArea) {
