@@ -12,7 +12,6 @@
 #include "app/form_controls.h"
 #include "app/main_form.h"
 
-class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 class QFrame;
