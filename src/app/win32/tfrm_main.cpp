@@ -14,6 +14,7 @@
 #include "app/win32/screen_snap.h"
 #include "base/file_name_text.h"
 #include "base/win32/wide_text.h"
+#include "controls/win32/containers.h"
 
 namespace orvimo::win32 {
 namespace {
@@ -281,9 +282,14 @@ bool TfrmMain::DrawItem(const DRAWITEMSTRUCT& item) {
     return true;
   }
   if (item.hwndItem != bSave) return false;
+  // Flat: an edge only under the mouse, sunken while pressed.
   FillRect(dc, &place, GetSysColorBrush(COLOR_BTNFACE));
   const bool pressed = (item.itemState & ODS_SELECTED) != 0;
-  if (pressed) DrawEdge(dc, &place, BDR_SUNKENOUTER, BF_RECT);
+  if (pressed) {
+    DrawEdge(dc, &place, BDR_SUNKENOUTER, BF_RECT);
+  } else if (UnderMouse(bSave) && (item.itemState & ODS_DISABLED) == 0) {
+    DrawEdge(dc, &place, BDR_RAISEDINNER, BF_RECT);
+  }
   const int shift = pressed ? 1 : 0;
   DrawFloppy(dc, place.left + (place.right - place.left - 16) / 2 + shift,
              place.top + (place.bottom - place.top - 16) / 2 + shift, (item.itemState & ODS_DISABLED) == 0);

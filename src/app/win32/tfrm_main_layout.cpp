@@ -205,6 +205,7 @@ void TfrmMain::SetUpControls() {
                {"Do nothing", "Display alert", "Start new recording", "Shutdown computer"});
   PutListIndex(Id::cWhenFinished, 0);
   ShowWindow(cInputInput, SW_HIDE);
+  RepaintOnHover(bSave);
 
   SetUpSpin(Id::cOutHz, cOutHzButtons, INT_MIN, INT_MAX, 44100);
   SetUpSpin(Id::seStopAt, seStopAtButtons, 1, 999, 5);

@@ -73,7 +73,28 @@ LRESULT CALLBACK GroupBoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM
   }
 }
 
+LRESULT CALLBACK HoverProcedure(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR tracking) {
+  if (message == WM_MOUSEMOVE && tracking == 0) {
+    TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, control, 0};
+    TrackMouseEvent(&track);
+    SetWindowSubclass(control, HoverProcedure, 0, 1);
+    InvalidateRect(control, nullptr, FALSE);
+  } else if (message == WM_MOUSELEAVE) {
+    SetWindowSubclass(control, HoverProcedure, 0, 0);
+    InvalidateRect(control, nullptr, FALSE);
+  }
+  return DefSubclassProc(control, message, wParam, lParam);
+}
+
 }  // namespace
+
+void RepaintOnHover(HWND control) { SetWindowSubclass(control, HoverProcedure, 0, 0); }
+
+bool UnderMouse(HWND control) {
+  POINT cursor{};
+  return GetCursorPos(&cursor) && WindowFromPoint(cursor) == control;
+}
 
 HWND CreatePanel(HWND parent, int x, int y, int width, int height) {
   constexpr const wchar_t* kClassName = L"TPanel";

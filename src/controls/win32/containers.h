@@ -12,4 +12,9 @@ HWND CreatePanel(HWND parent, int x, int y, int width, int height);
 // The system's group box with its caption.
 HWND CreateGroupBox(HWND parent, const wchar_t* caption, int x, int y, int width, int height);
 
+// Repaints a control when the mouse comes onto it and when it leaves, for a flat button that shows its
+// edge only under the mouse (see UnderMouse).
+void RepaintOnHover(HWND control);
+bool UnderMouse(HWND control);
+
 }  // namespace orvimo::win32
