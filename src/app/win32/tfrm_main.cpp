@@ -85,8 +85,7 @@ void DrawFloppy(HDC dc, int x, int y, bool enabled) {
 
 }  // namespace
 
-TfrmMain::TfrmMain(AppServices services)
-    : injectedPlacement_(services.placement), form_(std::move(services), *this) {
+TfrmMain::TfrmMain(AppServices services) : form_(std::move(services), *this) {
   RECT frame{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
   Create(L"TfrmMain", WS_EX_CONTROLPARENT, kWindowStyle, WideFromUtf8(kWindowCaption).c_str(), CW_USEDEFAULT,
@@ -97,7 +96,7 @@ TfrmMain::TfrmMain(AppServices services)
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   CreateControls();
   started_ = true;
-  form_.StartUp(injectedPlacement_ != nullptr ? *injectedPlacement_ : *placement_);
+  form_.StartUp(*placement_);
 }
 
 TfrmMain::~TfrmMain() {

@@ -144,8 +144,7 @@ class TfrmMain : public MessageWindow, public FormControls {
   HWND focused_ = nullptr;  // the control that gets the focus back when the window is activated
   int quiet_ = 0;
   bool started_ = false;
-  bool endingSession_ = false;                // the close must be done before the message returns
-  WindowPlacementAccess* injectedPlacement_;  // from the services; null: placement_ on this window
+  bool endingSession_ = false;  // the close must be done before the message returns
   std::unique_ptr<Win32WindowPlacement> placement_;
   // Last, so it goes first, while every control it reaches still exists.
   MainForm form_;
