@@ -67,4 +67,25 @@ TBitmap32 MakeRecordButtonGlyph() {
   return strip;
 }
 
+void SetUpRecordButton(TamborButtonCore& button) {
+  button.SetBorderColor(clBlack);
+  button.SetContrastGradient(15);
+  button.SetContrastOuterBorder(35);
+  button.SetContrastInnerBorder(5);
+  button.SetContrastSunkenBorder(-20);
+  button.SetColor(clBtnFace);
+  button.SetColorDown(12);
+  button.SetColorHover(25);
+  button.SetGradient(gsRaised);
+  button.SetRounded(false);
+  button.SetSunken(false);
+  button.SetToggle(false);
+  const TBitmap32 glyph = MakeRecordButtonGlyph();
+  button.SetGlyph(&glyph);
+  button.SetNumGlyphs(2);
+  button.SetImageIndex_Normal(0);
+  button.SetImageIndex_Hover(1);
+  button.SetImageIndex_Pressed(1);
+}
+
 }  // namespace orvimo

@@ -3,11 +3,16 @@
 #pragma once
 
 #include "controls/bitmap32.h"
+#include "controls/tambor_button_core.h"
 
 namespace orvimo {
 
 constexpr int kRecordGlyphCell = 24;
 
 TBitmap32 MakeRecordButtonGlyph();
+
+// The record button's look: black border, raised gradient on the button face, the red disc at rest and
+// the green one under the mouse and while pressed.
+void SetUpRecordButton(TamborButtonCore& button);
 
 }  // namespace orvimo

@@ -18,7 +18,6 @@
 #include "app/qt/date_time_picker.h"
 #include "app/qt/tfrm_main.h"
 #include "app/status_texts.h"
-#include "controls/color32.h"
 #include "controls/qt/paint_box32.h"
 #include "controls/qt/tambor_button.h"
 #include "controls/record_glyph.h"
@@ -111,25 +110,7 @@ void TfrmMain::CreatePanel1() {
   bRec = new TTamborButton(Panel1);
   bRec->setObjectName(QStringLiteral("bRec"));
   bRec->setGeometry(5, 5, 42, 40);
-  TamborButtonCore& core = bRec->Core();
-  core.SetBorderColor(clBlack);
-  core.SetContrastGradient(15);
-  core.SetContrastOuterBorder(35);
-  core.SetContrastInnerBorder(5);
-  core.SetContrastSunkenBorder(-20);
-  core.SetColor(clBtnFace);
-  core.SetColorDown(12);
-  core.SetColorHover(25);
-  core.SetGradient(gsRaised);
-  core.SetRounded(false);
-  core.SetSunken(false);
-  core.SetToggle(false);
-  const TBitmap32 glyph = MakeRecordButtonGlyph();
-  core.SetGlyph(&glyph);
-  core.SetNumGlyphs(2);
-  core.SetImageIndex_Normal(0);
-  core.SetImageIndex_Hover(1);
-  core.SetImageIndex_Pressed(1);
+  SetUpRecordButton(bRec->Core());
 
   lMessage = MakeColouredLabel(Panel1, {50, 5, 160, 14}, 0x800000, true);
   lMessage->setObjectName(QStringLiteral("lMessage"));

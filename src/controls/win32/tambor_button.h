@@ -1,0 +1,45 @@
+// The custom push/toggle button as a Win32 child window on a paint box: it feeds the pure core its mouse
+// events, size and enabled state, has the parent paint the backdrop, and shows the core's picture in one
+// block.
+#pragma once
+
+#include <functional>
+
+#include "controls/bitmap32.h"
+#include "controls/tambor_button_core.h"
+#include "controls/win32/paint_box32.h"
+
+namespace orvimo::win32 {
+
+class TTamborButton : public TPaintBox32 {
+ public:
+  TTamborButton(HWND parent, int x, int y, int width, int height);
+
+  TamborButtonCore& Core() { return core_; }  // every setter repaints the window
+  const TamborButtonCore& Core() const { return core_; }
+
+  // Draws the button into its back buffer exactly as the next paint shows it.
+  const TBitmap32& RenderBuffer();
+
+  // The events, on the GUI thread. A click is a left press and release over the button, delivered
+  // before the button's own release handling.
+  std::function<void()> OnClick;
+  std::function<void(MouseButton)> OnMouseDown;
+  std::function<void(MouseButton)> OnMouseUp;
+
+ protected:
+  void Render() override { RenderBuffer(); }
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  void PaintBackdrop();
+  void Press(MouseButton button);
+  void Release(MouseButton button, POINT at);
+  void Move(POINT at);
+  bool Inside(POINT at) const;
+
+  TamborButtonCore core_;
+  HFONT font_ = nullptr;
+};
+
+}  // namespace orvimo::win32
