@@ -97,6 +97,8 @@ e2e_init_wine() {
   E2E_OPT=/
   export WINEPREFIX=${ORVIMO_E2E_RUNTIME}/wine-prefix WINEARCH=win64 WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml="
+  # Wine reads the arguments in the locale's character set: UTF-8, so any name reaches the program.
+  export LC_ALL=C.UTF-8
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
     "$E2E_LIB_DIR/../wine/wine-run" "$WINEPREFIX" cmd /c exit >/dev/null 2>&1 ||
       e2e_die "no Wine prefix in $WINEPREFIX"
