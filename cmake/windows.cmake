@@ -1,6 +1,11 @@
 # The Windows build: the Unicode Win32 API, GoogleTest compiled for the target from Debian's sources,
 # and every test program run under Wine in a private prefix.
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+# Everything is linked statically (libstdc++, libgcc, winpthread), so the one .exe runs on a clean
+# Windows and under Wine without DLLs beside it, whether cross-built or built with MinGW on Windows.
+if(MINGW)
+  add_link_options(-static)
+endif()
 
 if(NOT ORVIMO_BUILD_TESTS)
   return()

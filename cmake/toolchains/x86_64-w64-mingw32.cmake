@@ -1,6 +1,5 @@
 # Cross-builds the native Windows program with Debian's mingw-w64 (the posix-threads flavour, which
-# std::thread and std::mutex need). Everything is linked statically (libstdc++, libgcc, winpthread), so
-# the one .exe runs on a clean Windows and under Wine without DLLs beside it.
+# std::thread and std::mutex need). cmake/windows.cmake links everything statically.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -14,5 +13,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
