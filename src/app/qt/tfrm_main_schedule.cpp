@@ -58,7 +58,7 @@ void TfrmMain::TimerTimer(QObject* Sender) {
       RefreshFreeSpace(freeBytes);
       if (GuardDiskSpace(freeBytes)) return;
       PlanNextDiskCheck(freeBytes);
-      RefreshRecorded();
+      RefreshRecorded(recorder_.RecordedBytes());
     } catch (...) {
       displayError = std::current_exception();
     }
@@ -96,6 +96,10 @@ void TfrmMain::PlanNextDiskCheck(int64_t freeBytes) {
 
 void TfrmMain::SetScreenShown(bool shown) {
   screenShown_ = shown;
+  if (shown) {
+    RefreshFreeSpace(shownFree_);
+    RefreshRecorded(shownRecorded_);
+  }
   PaceMeter();
 }
 
@@ -124,6 +128,9 @@ void TfrmMain::PaceMeter() {
 
 void TfrmMain::RefreshFreeSpace(int64_t freeBytes) {
   shownFree_ = freeBytes;
+  // While nothing of the window is shown its labels wait: setting a text costs a layout pass, and
+  // SetScreenShown brings them up to date.
+  if (!screenShown_) return;
   lFree->setText(FromLocal(FormatDuration(std::max<int64_t>(freeBytes, 0), state_.BytesPerSec)));
   lFree->setToolTip(FromLocal(freeBytes < 0 ? kUnknownFreeSpace : FormatSize(freeBytes)));
 }
@@ -139,9 +146,9 @@ bool TfrmMain::GuardDiskSpace(int64_t freeBytes) {
   return true;
 }
 
-void TfrmMain::RefreshRecorded() {
-  const int64_t written = recorder_.RecordedBytes();
+void TfrmMain::RefreshRecorded(int64_t written) {
   shownRecorded_ = written;
+  if (!screenShown_) return;
   lRecorded->setText(FromLocal(FormatDuration(written, state_.BytesPerSec)));
   lRecorded->setToolTip(FromLocal(FormatSize(written)));
 }
