@@ -149,7 +149,7 @@ class MainForm : private RecorderEvents {
   void PlanNextDiskCheck(int64_t freeBytes);
   // The meter's timer and the capture's pace for what is shown and what the disk needs now.
   void PaceMeter();
-  void RefreshRecorded();
+  void RefreshRecorded(int64_t written);
   bool CheckRecorder();
   void ScheduledStartTest();
   void StopTest();

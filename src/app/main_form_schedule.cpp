@@ -52,7 +52,7 @@ void MainForm::TimerTimer(bool forcedRefresh) {
       RefreshFreeSpace(freeBytes);
       if (GuardDiskSpace(freeBytes)) return;
       PlanNextDiskCheck(freeBytes);
-      RefreshRecorded();
+      RefreshRecorded(recorder_.RecordedBytes());
     } catch (...) {
       displayError = std::current_exception();
     }
@@ -90,6 +90,10 @@ void MainForm::PlanNextDiskCheck(int64_t freeBytes) {
 
 void MainForm::SetScreenShown(bool shown) {
   screenShown_ = shown;
+  if (shown) {
+    RefreshFreeSpace(shownFree_);
+    RefreshRecorded(shownRecorded_);
+  }
   PaceMeter();
 }
 
@@ -120,6 +124,9 @@ void MainForm::PaceMeter() {
 
 void MainForm::RefreshFreeSpace(int64_t freeBytes) {
   shownFree_ = freeBytes;
+  // While nothing of the window is shown its labels wait: setting a text costs a layout pass, and
+  // SetScreenShown brings them up to date.
+  if (!screenShown_) return;
   controls_.PutLabelText(ControlId::lFree,
                          FormatDuration(std::max<int64_t>(freeBytes, 0), state_.BytesPerSec));
   controls_.PutHint(ControlId::lFree, freeBytes < 0 ? kUnknownFreeSpace : FormatSize(freeBytes));
@@ -136,9 +143,9 @@ bool MainForm::GuardDiskSpace(int64_t freeBytes) {
   return true;
 }
 
-void MainForm::RefreshRecorded() {
-  const int64_t written = recorder_.RecordedBytes();
+void MainForm::RefreshRecorded(int64_t written) {
   shownRecorded_ = written;
+  if (!screenShown_) return;
   controls_.PutLabelText(ControlId::lRecorded, FormatDuration(written, state_.BytesPerSec));
   controls_.PutHint(ControlId::lRecorded, FormatSize(written));
 }

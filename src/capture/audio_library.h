@@ -54,7 +54,9 @@ class AudioLibrary {
   // When it returns, no callback of that channel runs any more. 0 or a stopped handle does no harm.
   virtual bool ChannelStop(uint32_t handle) = 0;
   virtual int ErrorGetCode() = 0;
-  // Peak since the last call: left in the low 16 bits, right in the high 16 bits, 0 to 32768 each.
+  // The peak of the next 20 ms of captured audio not read yet: left in the low 16 bits, right in the high
+  // 16 bits, 0 to 32768 each. Read every 20 ms it replays large deliveries at their own pace, at most one
+  // delivery behind; read less often, the older slices merge into one read.
   virtual uint32_t ChannelGetLevel(uint32_t handle) = 0;
   // False once the channel's device has gone away (unplugged, sound server ended); true while it captures.
   virtual bool ChannelIsActive(uint32_t handle) = 0;

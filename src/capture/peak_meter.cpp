@@ -76,6 +76,13 @@ Peaks Scan16(const uint8_t* buffer, uint32_t frames, uint32_t channels) {
   return Peaks{Magnitude16(left), Magnitude16(right)};
 }
 
+// A level word: left in the low 16 bits, right in the high 16 bits.
+uint32_t Pack(const Peaks& peaks) { return peaks.left | (peaks.right << 16); }
+
+uint32_t Louder(uint32_t a, uint32_t b) {
+  return std::max(a & 0xFFFF, b & 0xFFFF) | (std::max(a >> 16, b >> 16) << 16);
+}
+
 }  // namespace
 
 void PeakMeter::Measure(const uint8_t* buffer, uint32_t length, uint32_t bits, uint32_t channels) {
@@ -83,29 +90,51 @@ void PeakMeter::Measure(const uint8_t* buffer, uint32_t length, uint32_t bits, u
     return;
   }
   const uint32_t frame_size = channels * (bits == 8 ? 1 : 2);
-  const uint32_t frames = length / frame_size;
-  const Peaks peaks = bits == 8 ? Scan8(buffer, frames, channels) : Scan16(buffer, frames, channels);
-  RaiseTo(left_, peaks.left);
-  RaiseTo(right_, peaks.right);
-  measured_.store(true, std::memory_order_release);
+  uint32_t frames = length / frame_size;
+  const uint64_t before = published_;
+  while (frames > 0) {
+    const uint32_t room = slice_frames_ == 0 ? frames : slice_frames_ - partial_frames_;
+    const uint32_t scanned = std::min(frames, room);
+    const Peaks peaks = bits == 8 ? Scan8(buffer, scanned, channels) : Scan16(buffer, scanned, channels);
+    partial_level_ = Louder(partial_level_, Pack(peaks));
+    partial_frames_ += scanned;
+    if (scanned == room) {
+      Publish(partial_level_);
+      partial_level_ = 0;
+      partial_frames_ = 0;
+    }
+    buffer += uint64_t{scanned} * frame_size;
+    frames -= scanned;
+  }
+  if (published_ > before) {
+    last_batch_.store(static_cast<uint32_t>(published_ - before), std::memory_order_relaxed);
+    written_.store(published_, std::memory_order_release);
+  }
+}
+
+void PeakMeter::Publish(uint32_t level) {
+  slices_[published_ % kKeptSlices].store(level, std::memory_order_relaxed);
+  ++published_;
 }
 
 uint32_t PeakMeter::Take() {
-  if (!measured_.exchange(false, std::memory_order_acquire)) {
+  const uint64_t written = written_.load(std::memory_order_acquire);
+  if (written - read_ > kKeptSlices) read_ = written - kKeptSlices;  // the older ones are overwritten
+  const uint64_t waiting = written - read_;
+  if (waiting == 0) {
     if (++emptyTakes_ > kHeldReads) lastLevel_ = 0;
     return lastLevel_;
   }
   emptyTakes_ = 0;
-  const uint32_t left = left_.exchange(0, std::memory_order_relaxed);
-  const uint32_t right = right_.exchange(0, std::memory_order_relaxed);
-  lastLevel_ = left | (right << 16);
-  return lastLevel_;
-}
-
-void PeakMeter::RaiseTo(std::atomic<uint32_t>& peak, uint32_t value) {
-  uint32_t current = peak.load(std::memory_order_relaxed);
-  while (value > current && !peak.compare_exchange_weak(current, value, std::memory_order_relaxed)) {
+  const uint64_t batch = std::max<uint32_t>(1, last_batch_.load(std::memory_order_relaxed));
+  const uint64_t taken = waiting > batch ? waiting - batch + 1 : 1;
+  uint32_t level = 0;
+  for (uint64_t slice = read_; slice < read_ + taken; ++slice) {
+    level = Louder(level, slices_[slice % kKeptSlices].load(std::memory_order_relaxed));
   }
+  read_ += taken;
+  lastLevel_ = level;
+  return lastLevel_;
 }
 
 }  // namespace orvimo::capture

@@ -1,37 +1,57 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 
 namespace orvimo::capture {
 
-// The peak of each side of a PCM stream since the last read. Measure runs on the capture thread and
-// Take on the GUI thread; both are lock-free, so the capture thread never waits for the meter.
+// The peaks of each side of a PCM stream, kept per slice of time so that a meter reading at the
+// slice's pace replays them in order even when the audio comes in large deliveries. Measure runs on
+// the capture thread and Take on the GUI thread; both are lock-free, so the capture thread never waits
+// for the meter.
 class PeakMeter {
  public:
   static constexpr uint32_t kFullScale = 32768;
+  // Slices kept for the reader; older ones are overwritten. More than a second at the meter's pace,
+  // so the largest delivery fits.
+  static constexpr uint32_t kKeptSlices = 128;
+
+  // slice_frames: frames per slice (the meter's 20 ms at the stream's rate); 0 makes every measured
+  // buffer one slice.
+  explicit PeakMeter(uint32_t slice_frames = 0) : slice_frames_(slice_frames) {}
 
   // bits: 8 (unsigned) or 16 (signed little-endian); channels: 1 or 2, interleaved left first. A mono
-  // stream counts as both sides. A trailing partial frame is ignored.
+  // stream counts as both sides. A trailing partial frame is ignored; a partial slice waits for the
+  // next buffer.
   void Measure(const uint8_t* buffer, uint32_t length, uint32_t bits, uint32_t channels);
 
-  // The peaks since the previous call, left in the low 16 bits, right in the high 16 bits, each 0 to
-  // 32768; the meter starts again from silence. Reads that find no new buffer repeat the previous
-  // level, at most kHeldReads times in a row: buffers may come at up to three times the pace of the
-  // reads (a 20 ms meter over 20 to 60 ms buffers), and a meter that drops to zero between two buffers
-  // flickers. The next read without a buffer gives silence.
+  // The peak of the oldest slice not read yet, left in the low 16 bits, right in the high 16 bits,
+  // each 0 to 32768. Each read moves on by one slice; once more slices wait than the last buffer
+  // brought, the oldest of them are merged into this read, so the meter lags the audio by at most one
+  // delivery. Reads that find no new slice repeat the previous level, at most kHeldReads times in a
+  // row, as buffers come at their own pace and a meter that drops to zero between two of them
+  // flickers; the next read without a slice gives silence.
   uint32_t Take();
 
   static constexpr int kHeldReads = 2;
 
  private:
-  static void RaiseTo(std::atomic<uint32_t>& peak, uint32_t value);
+  void Publish(uint32_t level);
 
-  std::atomic<uint32_t> left_{0};
-  std::atomic<uint32_t> right_{0};
-  std::atomic<bool> measured_{false};
-  uint32_t lastLevel_ = 0;  // read side only
-  int emptyTakes_ = 0;      // read side only
+  const uint32_t slice_frames_;
+  // Capture side: the slice being filled.
+  uint32_t partial_level_ = 0;
+  uint32_t partial_frames_ = 0;
+  uint64_t published_ = 0;
+  // Shared: the slices, how many were ever published, and how many the last buffer completed.
+  std::array<std::atomic<uint32_t>, kKeptSlices> slices_{};
+  std::atomic<uint64_t> written_{0};
+  std::atomic<uint32_t> last_batch_{1};
+  // Read side only.
+  uint64_t read_ = 0;
+  uint32_t lastLevel_ = 0;
+  int emptyTakes_ = 0;
 };
 
 }  // namespace orvimo::capture

@@ -42,27 +42,32 @@ struct DeliveryPace {
   size_t gather_bytes;
 };
 
-// For the level meter: about 40 ms at a time. Every delivery wakes the capture thread (and, through the
-// latency asked for, the source's own thread), so this sets most of what a running recording costs:
-// asking for 20 ms woke it some 60 times a second instead of under 40. The meter reads every 20 ms and
-// holds a level over reads that find no new buffer. About 20 ms is gathered before a hand-over, so one
-// delivery makes one hand-over and the meter sees every delivery.
+// For the level meter: 200 ms at a time, but never more than 24 KiB. Every delivery wakes the capture
+// thread and, through the latency asked for, the source's own thread (and the sink it monitors), so this
+// sets most of what a running recording costs: 40 ms deliveries kept the sound server and the capture
+// thread awake 50 times a second. The meter still moves every 20 ms: the channel keeps a peak per 20 ms
+// of each delivery and the meter replays them in order, one delivery behind. The byte bound keeps a
+// delivery under a quarter of the program's disk reserve at any rate, so the disk guard, which looks at
+// the disk between deliveries, keeps its margin.
 //
 // Relaxed, while nobody looks at the meter: a second at a time, at any rate (at most
 // kMaxRelaxedBytes, which bounds the staging buffer for absurd rates). The file grows by a whole
 // delivery at once; the program brings back the meter's pace itself while a nearly full disk is
 // watched, so a delivery never jumps over its guard. The latency asked for follows the fragment, so
 // the source (and the sink it monitors) can sleep that long too.
+//
+// Half a fragment is gathered before a hand-over: a delivery arrives in pieces, and one hand-over per
+// delivery is what the program's file and the meter's slices need.
+constexpr uint32_t kMeterDeliveriesPerSecond = 5;
+constexpr uint32_t kMaxMeterBytes = 24 * 1024;
 constexpr uint32_t kMaxRelaxedBytes = 1 << 20;
 
 DeliveryPace PaceFor(const SampleFormat& format, bool relaxed) {
-  if (relaxed) {
-    const uint32_t frame = format.BlockAlign();
-    const uint32_t fragment =
-        std::max(frame, std::min(BytesPerSlice(format, 1), kMaxRelaxedBytes / frame * frame));
-    return DeliveryPace{fragment, fragment / 2};
-  }
-  return DeliveryPace{BytesPerSlice(format, 25), BytesPerSlice(format, 50)};
+  const uint32_t frame = format.BlockAlign();
+  const uint32_t fragment =
+      relaxed ? std::min(BytesPerSlice(format, 1), kMaxRelaxedBytes / frame * frame)
+              : std::min(BytesPerSlice(format, kMeterDeliveriesPerSecond), kMaxMeterBytes / frame * frame);
+  return DeliveryPace{std::max(frame, fragment), std::max(frame, fragment) / 2};
 }
 
 // A stretch of audio in whole frames, below the -1 that asks for the server's default.
@@ -161,8 +166,8 @@ class PulseStream : public CaptureStream {
   const SampleFormat format;
   const std::vector<uint8_t> silence;
   // A monitor source sends chunks of a millisecond or so, whatever fragment size is asked for. They
-  // are gathered into buffers of about 20 ms (relaxed: half a fragment), so the program writes
-  // its file fifty times a second instead of a thousand. Changed only under the loop's lock; the
+  // are gathered into buffers of at least half a fragment, so the program writes its file a few times a
+  // second instead of a thousand. Changed only under the loop's lock; the
   // staging buffer is made for the relaxed pace, so the loop's thread never allocates.
   size_t gather_bytes = 0;
   std::vector<uint8_t> staging;
@@ -266,7 +271,7 @@ bool DrainQueue(pa_stream* stream, PulseStream& open, size_t readable) {
   return true;
 }
 
-// On the loop's thread, with the length of the whole queue. Waits until about 20 ms are queued, then
+// On the loop's thread, with the length of the whole queue. Waits until half a fragment is queued, then
 // hands all of it over; nothing stays staged between two calls. Every call into libpulse costs a
 // system call (its fork check), so the length given is used rather than asked for again, and the pace
 // is checked against the steady clock, which costs none.

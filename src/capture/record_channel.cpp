@@ -1,9 +1,20 @@
 #include "capture/record_channel.h"
 
+#include <algorithm>
+
 namespace orvimo::capture {
 
+namespace {
+
+// The level meter reads fifty times a second; its slices are that long, in whole frames.
+uint32_t MeterSliceFrames(const SampleFormat& format) {
+  return std::max<uint32_t>(1, (format.rate + 25) / 50);
+}
+
+}  // namespace
+
 RecordChannel::RecordChannel(uint32_t handle, SampleFormat format, CaptureCallback callback, void* user)
-    : handle_(handle), format_(format), callback_(callback), user_(user) {}
+    : handle_(handle), format_(format), callback_(callback), user_(user), meter_(MeterSliceFrames(format)) {}
 
 void RecordChannel::HandOver(const uint8_t* buffer, uint32_t length) {
   if (CallbackEnded()) {

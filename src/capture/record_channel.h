@@ -24,7 +24,7 @@ class RecordChannel {
   // buffer is handed over.
   void HandOver(const uint8_t* buffer, uint32_t length);
 
-  // The peaks since the previous call, as ChannelGetLevel reports them.
+  // The peaks of the next 20 ms of audio the meter has not shown, as ChannelGetLevel reports them.
   uint32_t TakeLevel() { return meter_.Take(); }
   // True once the program's callback asked to end the capture.
   bool CallbackEnded() const { return callback_ended_.load(std::memory_order_acquire); }

@@ -1,6 +1,7 @@
 #include "capture/sdl_audio_library.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <cstring>
 
@@ -15,6 +16,52 @@ constexpr int kOutput = 0;
 // What a backend that names no capture device calls its default one.
 constexpr const char* kDefaultCaptureName = "Default recording device";
 
+// SDL is loaded the first time this backend opens, not with the program: PulseAudio's own client records
+// wherever a server answers, and SDL with the ALSA, X and Wayland libraries it pulls in would cost more
+// than a megabyte of memory for nothing. Only the calls below are used; SDL's headers give their types.
+struct SdlCalls {
+  decltype(&SDL_SetHint) SetHint;
+  decltype(&SDL_InitSubSystem) InitSubSystem;
+  decltype(&SDL_QuitSubSystem) QuitSubSystem;
+  decltype(&SDL_GetNumAudioDevices) GetNumAudioDevices;
+  decltype(&SDL_GetAudioDeviceName) GetAudioDeviceName;
+  decltype(&SDL_OpenAudioDevice) OpenAudioDevice;
+  decltype(&SDL_PauseAudioDevice) PauseAudioDevice;
+  decltype(&SDL_GetAudioDeviceStatus) GetAudioDeviceStatus;
+  decltype(&SDL_CloseAudioDevice) CloseAudioDevice;
+  decltype(&SDL_GetError) GetError;
+};
+
+template <typename Function>
+bool Resolve(void* library, const char* name, Function& function) {
+  function = reinterpret_cast<Function>(dlsym(library, name));
+  return function != nullptr;
+}
+
+// Loaded once and kept for the rest of the program; null when there is no usable libSDL2.
+const SdlCalls* LoadSdl() {
+  static const SdlCalls* const loaded = []() -> const SdlCalls* {
+    void* library = dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) return nullptr;
+    static SdlCalls calls;
+    const bool complete = Resolve(library, "SDL_SetHint", calls.SetHint) &&
+                          Resolve(library, "SDL_InitSubSystem", calls.InitSubSystem) &&
+                          Resolve(library, "SDL_QuitSubSystem", calls.QuitSubSystem) &&
+                          Resolve(library, "SDL_GetNumAudioDevices", calls.GetNumAudioDevices) &&
+                          Resolve(library, "SDL_GetAudioDeviceName", calls.GetAudioDeviceName) &&
+                          Resolve(library, "SDL_OpenAudioDevice", calls.OpenAudioDevice) &&
+                          Resolve(library, "SDL_PauseAudioDevice", calls.PauseAudioDevice) &&
+                          Resolve(library, "SDL_GetAudioDeviceStatus", calls.GetAudioDeviceStatus) &&
+                          Resolve(library, "SDL_CloseAudioDevice", calls.CloseAudioDevice) &&
+                          Resolve(library, "SDL_GetError", calls.GetError);
+    return complete ? &calls : nullptr;
+  }();
+  return loaded;
+}
+
+// Every call but OpenLibrary's comes after it has loaded SDL.
+const SdlCalls& Sdl() { return *LoadSdl(); }
+
 // One open SDL capture device and the channel it feeds.
 class SdlStream : public CaptureStream {
  public:
@@ -22,24 +69,24 @@ class SdlStream : public CaptureStream {
   // Closing joins SDL's audio thread: no callback of this stream runs once it returns.
   ~SdlStream() override {
     if (device_id_ != 0) {
-      SDL_CloseAudioDevice(device_id_);
+      Sdl().CloseAudioDevice(device_id_);
     }
   }
 
   // SDL marks a device that disconnected (unplugged, sound server gone) as stopped.
-  bool IsAlive() const override { return SDL_GetAudioDeviceStatus(device_id_) != SDL_AUDIO_STOPPED; }
+  bool IsAlive() const override { return Sdl().GetAudioDeviceStatus(device_id_) != SDL_AUDIO_STOPPED; }
 
   // Set before the capture is unpaused and only read after, so the audio thread needs no lock.
   void Opened(SDL_AudioDeviceID device_id) {
     device_id_ = device_id;
-    SDL_PauseAudioDevice(device_id, 0);
+    Sdl().PauseAudioDevice(device_id, 0);
   }
 
   // On SDL's audio thread. A lost device is marked stopped, and SDL then fills the buffers with
   // silence of its own: those never reach the program.
   static void SDLCALL OnCapturedBuffer(void* userdata, Uint8* stream, int length) {
     auto* open = static_cast<SdlStream*>(userdata);
-    if (length > 0 && SDL_GetAudioDeviceStatus(open->device_id_) != SDL_AUDIO_STOPPED) {
+    if (length > 0 && Sdl().GetAudioDeviceStatus(open->device_id_) != SDL_AUDIO_STOPPED) {
       open->delivered_ += static_cast<uint32_t>(length);
       if (const uint64_t lost = open->pace_.Observe(open->delivered_, DropoutClock::Clock::now())) {
         open->channel_.ReportDropout(lost);
@@ -61,24 +108,27 @@ class SdlStream : public CaptureStream {
 SdlAudioLibrary::~SdlAudioLibrary() { Shutdown(); }
 
 bool SdlAudioLibrary::OpenLibrary(int output_device) {
+  if (LoadSdl() == nullptr) {
+    return false;
+  }
   // The program handles SIGINT and SIGTERM itself; SDL would otherwise turn them into quit events.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  SDL_SetHint(SDL_HINT_AUDIO_INCLUDE_MONITORS, "1");
-  SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Orvimo");
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+  Sdl().SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  Sdl().SetHint(SDL_HINT_AUDIO_INCLUDE_MONITORS, "1");
+  Sdl().SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Orvimo");
+  if (Sdl().InitSubSystem(SDL_INIT_AUDIO) != 0) {
     return false;
   }
   // Nothing is played, but a named output device must exist, as the command line promises.
-  if (output_device >= 1 && SDL_GetNumAudioDevices(kOutput) < output_device) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  if (output_device >= 1 && Sdl().GetNumAudioDevices(kOutput) < output_device) {
+    Sdl().QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
   return true;
 }
 
-void SdlAudioLibrary::CloseLibrary() { SDL_QuitSubSystem(SDL_INIT_AUDIO); }
+void SdlAudioLibrary::CloseLibrary() { Sdl().QuitSubSystem(SDL_INIT_AUDIO); }
 
-int SdlAudioLibrary::CaptureDeviceCount() const { return SDL_GetNumAudioDevices(kCapture); }
+int SdlAudioLibrary::CaptureDeviceCount() const { return Sdl().GetNumAudioDevices(kCapture); }
 
 std::optional<std::string> SdlAudioLibrary::DeviceDescription(int device) {
   const int count = CaptureDeviceCount();
@@ -89,7 +139,7 @@ std::optional<std::string> SdlAudioLibrary::DeviceDescription(int device) {
   if (device >= count) {
     return std::nullopt;
   }
-  const char* name = SDL_GetAudioDeviceName(device, kCapture);
+  const char* name = Sdl().GetAudioDeviceName(device, kCapture);
   return name != nullptr ? std::optional<std::string>(name) : std::nullopt;
 }
 
@@ -113,7 +163,7 @@ uint16_t SdlAudioLibrary::BufferFrames(uint32_t frequency) {
 StreamOpening SdlAudioLibrary::OpenStream(int device, const SampleFormat& format, RecordChannel& channel) {
   const char* device_name = nullptr;  // the default device
   if (device != kDefaultDevice && CaptureDeviceCount() >= 0) {
-    device_name = SDL_GetAudioDeviceName(device, kCapture);
+    device_name = Sdl().GetAudioDeviceName(device, kCapture);
     if (device_name == nullptr) {
       // The device list changed since RecordInit.
       return StreamOpening{nullptr, static_cast<int>(CaptureErrorCode::NotAvailable)};
@@ -131,9 +181,9 @@ StreamOpening SdlAudioLibrary::OpenStream(int device, const SampleFormat& format
   wanted.userdata = stream.get();
   SDL_AudioSpec obtained;
   // No allowed changes: SDL converts from whatever the device runs, so buffers are always as asked.
-  const SDL_AudioDeviceID device_id = SDL_OpenAudioDevice(device_name, kCapture, &wanted, &obtained, 0);
+  const SDL_AudioDeviceID device_id = Sdl().OpenAudioDevice(device_name, kCapture, &wanted, &obtained, 0);
   if (device_id == 0) {
-    const bool out_of_memory = std::strstr(SDL_GetError(), "Out of memory") != nullptr;
+    const bool out_of_memory = std::strstr(Sdl().GetError(), "Out of memory") != nullptr;
     return StreamOpening{
         nullptr, static_cast<int>(out_of_memory ? CaptureErrorCode::Memory : CaptureErrorCode::NotAvailable)};
   }

@@ -305,7 +305,12 @@ TEST_F(MainWindowTest, HiddenTheMeterSleepsUnlessTheDiskNeedsWatching) {
          Tick();
        },
        true, 145},
-      {"shown", [&] { window->SetScreenShown(true); }, true, 20},
+      {"shown, its labels caught up",
+       [&] {
+         window->SetScreenShown(true);
+         EXPECT_EQ(Hint(window->lFree), FormatSize(102400 + 2 * 176400));
+       },
+       true, 20},
       {"hidden again", [&] { window->SetScreenShown(false); }, true, 145},
       {"paused", [&] { window->bRecMouseDown(MouseButton::kRight); }, false, 145},
       {"closed, then shown",

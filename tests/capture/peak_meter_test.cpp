@@ -80,6 +80,31 @@ TEST(PeakMeterTest, ReadsWithoutANewBufferHoldTheLevelTwiceThenFallSilent) {
   EXPECT_EQ(meter.Take(), 0u);
 }
 
+// Slices of 2 frames (a stand-in for the meter's 20 ms): a delivery of several slices is replayed one
+// slice per read, and once more wait than the last delivery brought, the oldest merge into one read.
+TEST(PeakMeterTest, ReplaysADeliverySliceBySliceAtMostOneDeliveryBehind) {
+  PeakMeter meter(2);
+  const auto first = Samples16({100, 1, 200, 2, 300, 3, 400, 4, 500, 5, 600, 6});  // 3 slices
+  const auto second = Samples16({7000, 7, 8000, 8, 9000, 9});                      // 1.5 slices
+  const auto third = Samples16({10, 1, 20, 2});                                    // completes one
+  meter.Measure(first.data(), static_cast<uint32_t>(first.size()), 16, 2);
+  EXPECT_EQ(meter.Take(), Level(200, 2));
+  EXPECT_EQ(meter.Take(), Level(400, 4));
+  meter.Measure(second.data(), static_cast<uint32_t>(second.size()), 16, 2);
+  EXPECT_EQ(meter.Take(), Level(8000, 8)) << "two slices wait after a delivery of one: they merge";
+  meter.Measure(third.data(), static_cast<uint32_t>(third.size()), 16, 2);
+  EXPECT_EQ(meter.Take(), Level(9000, 9)) << "the half slice completes with the next buffer";
+  EXPECT_EQ(meter.Take(), Level(9000, 9)) << "held";
+  // More at once than the slices kept: the overwritten ones are never read.
+  std::vector<uint8_t> loud_then_quiet;
+  for (uint32_t frame = 0; frame < 2 * PeakMeter::kKeptSlices * 3; ++frame) {
+    const auto sample = Samples16({frame < 2 * PeakMeter::kKeptSlices ? int16_t{30000} : int16_t{5}, 0});
+    loud_then_quiet.insert(loud_then_quiet.end(), sample.begin(), sample.end());
+  }
+  meter.Measure(loud_then_quiet.data(), static_cast<uint32_t>(loud_then_quiet.size()), 16, 2);
+  EXPECT_EQ(meter.Take(), Level(5, 0));
+}
+
 struct Received {
   uint32_t calls = 0;
   uint32_t channel = 0;
@@ -100,12 +125,15 @@ bool Receive(uint32_t channel, const void* buffer, uint32_t length, void* user) 
 TEST(RecordChannelTest, HandsTheBufferOverUnchangedAndMeasuresIt) {
   Received received;
   RecordChannel channel(7, SampleFormat{8000, 1, 8}, Receive, &received);
-  const std::vector<uint8_t> buffer{128, 0, 200};
-  channel.HandOver(buffer.data(), 3);
+  std::vector<uint8_t> buffer(160, 128);  // the meter's 20 ms at 8 kHz
+  buffer[1] = 0;
+  channel.HandOver(buffer.data(), 159);
   EXPECT_EQ(received.calls, 1u);
   EXPECT_EQ(received.channel, 7u);
   EXPECT_EQ(received.buffer, buffer.data());
-  EXPECT_EQ(received.length, 3u);
+  EXPECT_EQ(received.length, 159u);
+  EXPECT_EQ(channel.TakeLevel(), 0u) << "no 20 ms slice is complete yet";
+  channel.HandOver(buffer.data(), 1);
   EXPECT_EQ(channel.TakeLevel(), Level(32768, 32768));
 }
 

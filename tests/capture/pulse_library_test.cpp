@@ -316,7 +316,7 @@ TEST_F(PulseLibraryTest, ARelaxedCaptureHoldsTheSameBytesAsOneAtTheMetersPace) {
   switching.ChannelStop(relaxed_handle);
   library_.ChannelStop(steady_handle);
 
-  // Relaxed, nothing is handed over below a quarter of a second; at the meter's pace a delivery is 40 ms.
+  // Relaxed, nothing is handed over below half a second; at the meter's pace a delivery is at most 24 KiB.
   EXPECT_GE(relaxed.LargestBuffer(), kBytesPerSecond / 5) << "the relaxed pace never set in";
   const std::vector<uint8_t> all = steady.Bytes();
   const std::vector<uint8_t> tail = relaxed.Bytes();

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -210,6 +211,35 @@ TEST(PaintBox32Test, ShowsItsBufferAsItIs) {
   buffer.FillRectPlain({0, 0, 227, 4}, 0xFFFFFFFF);
   buffer.FillRectPlain({0, 4, 113, 8}, 0xFFFFBB1B);
   box.Flush();
+  ExpectImageShowsBuffer(box.grab().toImage(), buffer);
+}
+
+// The places each paint of a widget covered.
+class PaintRecorder : public QObject {
+ public:
+  std::vector<QRegion> regions;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) regions.push_back(static_cast<QPaintEvent*>(event)->region());
+    return false;
+  }
+};
+
+TEST(PaintBox32Test, AFlushSendsOnlyThePixelsThatChanged) {
+  TPaintBox32 box;
+  box.resize(229, 8);
+  box.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+  TBitmap32& buffer = box.Buffer();
+  buffer.Clear(0xFF000000);
+  box.Flush();
+  PaintRecorder painted;
+  box.installEventFilter(&painted);
+  buffer.FillRectPlain({10, 0, 30, 4}, 0xFFFFFFFF);
+  buffer.SetPixel(200, 6, 0xFFFFBB1B);
+  box.Flush();
+  box.Flush();  // nothing changed since
+  ASSERT_EQ(painted.regions.size(), 1u);
+  EXPECT_EQ(painted.regions[0], QRegion(10, 0, 20, 4) + QRegion(200, 6, 1, 1));
   ExpectImageShowsBuffer(box.grab().toImage(), buffer);
 }
 

@@ -28,6 +28,11 @@ QIcon ProgramIcon() {
 int main(int argc, char** argv) {
   // No display: the same window and engine record from the command line, reporting on the console.
   if (orvimo::NoDisplayToConnectTo()) return orvimo::RunWithoutDisplay(argc, argv);
+  // The meter sends a small picture fifty times a second. Through shared memory Qt waits for the X
+  // server to finish with the last one before it paints the next (a round trip per frame, and a second
+  // wake-up for the server's answer); sent over the socket, a few kilobytes cost less. A user's own
+  // setting of the variable is kept.
+  if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
   QApplication application(argc, argv);
   // No application display name: Qt would add it to every window's caption ("Orvimo 2.0 — Orvimo 2"),
   // and the captions are the program's own texts. Where a taskbar shows captions it shows these.

@@ -1,7 +1,10 @@
 #include "controls/qt/paint_box32.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
+
+#include <algorithm>
 
 #include "controls/qt/buffer_image.h"
 
@@ -19,16 +22,53 @@ TBitmap32& TPaintBox32::Buffer() {
 
 void TPaintBox32::FitBuffer(const QSize& size) {
   // A hidden widget gets its resize event only when shown; the buffer follows the size at once.
-  if (size != QSize(buffer_.Width(), buffer_.Height())) buffer_.SetSize(size.width(), size.height());
+  if (size == QSize(buffer_.Width(), buffer_.Height())) return;
+  buffer_.SetSize(size.width(), size.height());
+  shown_.clear();  // nothing of the new size is on the screen yet
 }
 
-void TPaintBox32::Flush() { repaint(); }
+// Row by row, the span from the first to the last pixel that differs; rows with the same span join.
+QRegion TPaintBox32::ChangedSinceShown() const {
+  const int width = buffer_.Width();
+  if (shown_.size() != static_cast<size_t>(width) * buffer_.Height()) return QRegion(rect());
+  QRegion changed;
+  const TColor32* now = buffer_.Bits();
+  const TColor32* before = shown_.data();
+  for (int y = 0; y < buffer_.Height(); ++y, now += width, before += width) {
+    const auto first = std::mismatch(now, now + width, before);
+    if (first.first == now + width) continue;
+    int last = width;
+    while (now[last - 1] == before[last - 1]) --last;
+    const int left = static_cast<int>(first.first - now);
+    changed += QRect(left, y, last - left, 1);
+  }
+  return changed;
+}
 
-void TPaintBox32::paintEvent(QPaintEvent*) {
+void TPaintBox32::Flush() {
+  const QRegion changed = ChangedSinceShown();
+  if (!changed.isEmpty()) repaint(changed);
+}
+
+void TPaintBox32::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.setCompositionMode(QPainter::CompositionMode_Source);
   FitBuffer(size());
   painter.drawImage(0, 0, ScreenView(buffer_));
+  // The painted places now show the buffer. Until one paint has covered it all, nothing is known.
+  const int width = buffer_.Width();
+  const size_t pixels = static_cast<size_t>(width) * buffer_.Height();
+  if (shown_.size() != pixels) {
+    if (!(QRegion(rect()) - event->region()).isEmpty()) return;
+    shown_.assign(pixels, 0);
+  }
+  for (const QRect& area : event->region()) {
+    const QRect inside = area.intersected(rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+      const size_t at = static_cast<size_t>(y) * width + inside.left();
+      std::copy_n(buffer_.Bits() + at, inside.width(), shown_.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+  }
 }
 
 void TPaintBox32::resizeEvent(QResizeEvent* event) {
