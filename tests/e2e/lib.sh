@@ -371,6 +371,12 @@ e2e_screenshot() {
   e2e_log "screenshot $2 ($(identify -format '%wx%h' "$2"))"
 }
 
+# e2e_meter_bar <png>: how long the level meter's upper bar is in a screenshot of the window, in pixels
+# that are not the meter's black.
+e2e_meter_bar() {
+  convert "$1" -crop 229x1+50+39 +repage -fill white +opaque black -format '%[fx:round(mean*w)]' info:
+}
+
 # e2e_finish: the test's verdict.
 e2e_finish() {
   if ((E2E_FAILURES > 0)); then

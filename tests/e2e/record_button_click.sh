@@ -18,6 +18,18 @@ e2e_screenshot "$E2E_WINDOW" "$shot"
 e2e_expect "the screenshot is the window's client area, 285 x 280" test "$(identify -format %wx%h "$shot")" = 285x280
 e2e_expect "the screenshot is no blank area ($(convert "$shot" -format %k info:) colours)" \
   test "$(convert "$shot" -format %k info:)" -gt 30
+# The meter draws into a window of its own: covered and uncovered again, it shows the same bar (a
+# steady tone holds it still), not what was over it nor an empty strip.
+bar=$(e2e_meter_bar "$shot")
+e2e_expect "the meter shows the tone's level ($bar pixels)" test "$bar" -gt 10
+xmessage -geometry 200x40+60+25 "over the meter" </dev/null >/dev/null 2>&1 &
+cover=$!
+sleep 1
+kill "$cover"
+sleep 0.5
+e2e_screenshot "$E2E_WINDOW" "$E2E_WORK/uncovered.png"
+uncovered=$(e2e_meter_bar "$E2E_WORK/uncovered.png")
+e2e_expect "the uncovered meter shows the same bar ($uncovered pixels)" test $((uncovered - bar)) -ge -2 -a $((uncovered - bar)) -le 2
 e2e_click_record
 e2e_expect "the second click stops the recording (the file stops growing)" e2e_stable_size Recording_1.wav 2
 e2e_check_wav Recording_1.wav 2 44100 16 2 8 1000

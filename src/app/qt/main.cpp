@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
   // wake-up for the server's answer); sent over the socket, a few kilobytes cost less. A user's own
   // setting of the variable is kept.
   if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+  // The meter has a window of its own on X; its neighbours need none.
+  QApplication::setAttribute(Qt::AA_DontCreateNativeWidgetSiblings);
   QApplication application(argc, argv);
   // No application display name: Qt would add it to every window's caption ("Orvimo 2.0 — Orvimo 2"),
   // and the captions are the program's own texts. Where a taskbar shows captions it shows these.

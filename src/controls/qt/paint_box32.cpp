@@ -10,10 +10,16 @@
 
 namespace orvimo {
 
-TPaintBox32::TPaintBox32(QWidget* parent) : QWidget(parent) {
+TPaintBox32::TPaintBox32(QWidget* parent) : QWidget(parent), putter_(X11ImagePutter::ForThisDisplay()) {
   // Every pixel comes from the buffer, so Qt need not erase the background first.
   setAttribute(Qt::WA_OpaquePaintEvent);
+  if (!putter_) return;
+  setAttribute(Qt::WA_NativeWindow);
+  setAttribute(Qt::WA_DontCreateNativeAncestors);
+  setAttribute(Qt::WA_PaintOnScreen);
 }
+
+TPaintBox32::~TPaintBox32() = default;
 
 TBitmap32& TPaintBox32::Buffer() {
   FitBuffer(size());
@@ -45,30 +51,67 @@ QRegion TPaintBox32::ChangedSinceShown() const {
   return changed;
 }
 
-void TPaintBox32::Flush() {
-  const QRegion changed = ChangedSinceShown();
-  if (!changed.isEmpty()) repaint(changed);
-}
-
-void TPaintBox32::paintEvent(QPaintEvent* event) {
-  QPainter painter(this);
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
-  FitBuffer(size());
-  painter.drawImage(0, 0, ScreenView(buffer_));
-  // The painted places now show the buffer. Until one paint has covered it all, nothing is known.
+// The painted places now show the buffer. Until one paint has covered it all, nothing is known.
+void TPaintBox32::MarkShown(const QRegion& region) {
   const int width = buffer_.Width();
   const size_t pixels = static_cast<size_t>(width) * buffer_.Height();
   if (shown_.size() != pixels) {
-    if (!(QRegion(rect()) - event->region()).isEmpty()) return;
+    if (!(QRegion(rect()) - region).isEmpty()) return;
     shown_.assign(pixels, 0);
   }
-  for (const QRect& area : event->region()) {
+  for (const QRect& area : region) {
     const QRect inside = area.intersected(rect());
     for (int y = inside.top(); y <= inside.bottom(); ++y) {
       const size_t at = static_cast<size_t>(y) * width + inside.left();
       std::copy_n(buffer_.Bits() + at, inside.width(), shown_.begin() + static_cast<std::ptrdiff_t>(at));
     }
   }
+}
+
+void TPaintBox32::Flush() {
+  const QRegion changed = ChangedSinceShown();
+  if (changed.isEmpty()) return;
+  // Before its window exists the box has nothing on the screen to update; the first expose paints it.
+  if (putter_ && !internalWinId()) return;
+  if (!PutOnScreen(changed)) repaint(changed);
+}
+
+bool TPaintBox32::PutOnScreen(const QRegion& region) {
+  if (!putter_) return false;
+  // A scaled screen or a window deeper than the screen takes its pixels through Qt from now on.
+  if (devicePixelRatio() != 1 || !internalWinId()) {
+    PaintThroughQt();
+    return false;
+  }
+  for (const QRect& area : region) {
+    if (!putter_->Put(internalWinId(), buffer_, area)) {
+      PaintThroughQt();
+      return false;
+    }
+  }
+  putter_->Send();
+  MarkShown(region);
+  return true;
+}
+
+void TPaintBox32::PaintThroughQt() {
+  putter_.reset();
+  setAttribute(Qt::WA_PaintOnScreen, false);
+  update();
+}
+
+QPaintEngine* TPaintBox32::paintEngine() const { return putter_ ? nullptr : QWidget::paintEngine(); }
+
+void TPaintBox32::paintEvent(QPaintEvent* event) {
+  FitBuffer(size());
+  if (putter_) {
+    PutOnScreen(event->region());  // when that fails, Qt's own paint has been asked for
+    return;
+  }
+  QPainter painter(this);
+  painter.setCompositionMode(QPainter::CompositionMode_Source);
+  painter.drawImage(0, 0, ScreenView(buffer_));
+  MarkShown(event->region());
 }
 
 void TPaintBox32::resizeEvent(QResizeEvent* event) {

@@ -4,9 +4,11 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 #include "controls/bitmap32.h"
+#include "controls/qt/x11_image_putter.h"
 
 namespace orvimo {
 
@@ -15,11 +17,14 @@ class TPaintBox32 : public QWidget {
 
  public:
   explicit TPaintBox32(QWidget* parent = nullptr);
+  ~TPaintBox32() override;
 
   TBitmap32& Buffer();  // resized with the widget
   // The buffer to the screen now: only the pixels that differ from what the screen shows are sent,
   // so a meter frame that moves a bar by a few pixels costs a few pixels.
   void Flush();
+
+  QPaintEngine* paintEngine() const override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -28,10 +33,16 @@ class TPaintBox32 : public QWidget {
  private:
   void FitBuffer(const QSize& size);
   QRegion ChangedSinceShown() const;
+  void MarkShown(const QRegion& region);
+  bool PutOnScreen(const QRegion& region);
+  void PaintThroughQt();
 
   TBitmap32 buffer_;
   // What the screen shows of the buffer: the pixels as the last paint of each place left them.
   std::vector<TColor32> shown_;
+  // On X the box has a window of its own and puts its pixels there itself: a frame then costs one
+  // small request, not a pass through Qt's painter and the whole window's backing store.
+  std::unique_ptr<X11ImagePutter> putter_;
 };
 
 }  // namespace orvimo
