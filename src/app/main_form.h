@@ -14,6 +14,7 @@
 #include "app/form_storage.h"
 #include "app/sleep_guard.h"
 #include "app/status_texts.h"
+#include "base/scoped_count.h"
 #include "controls/tambor_button_core.h"
 #include "recording/recorder.h"
 
@@ -116,16 +117,7 @@ class MainForm : private RecorderEvents {
 
  private:
   // Counts the stops and starts in progress; a scheduled start never begins inside one.
-  class Sequence {
-   public:
-    explicit Sequence(int& counter) : counter_(counter) { ++counter_; }
-    ~Sequence() { --counter_; }
-    Sequence(const Sequence&) = delete;
-    Sequence& operator=(const Sequence&) = delete;
-
-   private:
-    int& counter_;
-  };
+  using Sequence = ScopedCount;
 
   // Start-up and close (main_form.cpp).
   std::vector<StoredProperty> StoredProperties();

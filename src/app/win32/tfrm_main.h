@@ -14,6 +14,7 @@
 #include "app/form_controls.h"
 #include "app/main_form.h"
 #include "app/win32/win32_window_placement.h"
+#include "base/scoped_count.h"
 #include "controls/win32/message_window.h"
 #include "controls/win32/paint_box32.h"
 #include "controls/win32/tambor_button.h"
@@ -98,16 +99,7 @@ class TfrmMain : public MessageWindow, public FormControls {
     int interval;
   };
   // Notifications of the controls' own changes are dropped while code puts a value.
-  class Quiet {
-   public:
-    explicit Quiet(int& depth) : depth_(depth) { ++depth_; }
-    ~Quiet() { --depth_; }
-    Quiet(const Quiet&) = delete;
-    Quiet& operator=(const Quiet&) = delete;
-
-   private:
-    int& depth_;
-  };
+  using Quiet = ScopedCount;
 
   // Layout (tfrm_main_layout.cpp).
   void CreateControls();
