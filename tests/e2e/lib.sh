@@ -90,26 +90,21 @@ e2e_init() {
   e2e_log "test $name in $E2E_WORK, display $DISPLAY"
 }
 
-# The Windows program's prefix is shared by the end-to-end tests: made once, without a display, by the
-# same wrapper the Windows unit tests run through; each test starts from an empty settings key.
+# The Windows program's prefix is shared by the end-to-end tests; every Wine call goes through the
+# wrapper the Windows unit tests run through, here with the fixture's display. Each test starts from an
+# empty settings key.
 e2e_init_wine() {
   E2E_WINE=1
   E2E_OPT=/
-  export WINEPREFIX=${ORVIMO_E2E_RUNTIME}/wine-prefix WINEARCH=win64 WINEDEBUG=-all
-  export WINEDLLOVERRIDES="mscoree,mshtml="
-  # Wine reads the arguments in the locale's character set: UTF-8, so any name reaches the program.
-  export LC_ALL=C.UTF-8
-  if [[ ! -f $WINEPREFIX/system.reg ]]; then
-    "$E2E_LIB_DIR/../wine/wine-run" "$WINEPREFIX" cmd /c exit >/dev/null 2>&1 ||
-      e2e_die "no Wine prefix in $WINEPREFIX"
-  fi
-  # A Wine server started without a display gives every later program of the prefix no display
-  # either: the one the prefix was made by must be gone first.
-  wineserver --wait 2>/dev/null || true
+  E2E_WINE_PREFIX=${ORVIMO_E2E_RUNTIME}/wine-prefix
+  export ORVIMO_WINE_DISPLAY=$DISPLAY
   E2E_REGISTRY_KEY="HKCU\\Software\\$(basename "$E2E_PROGRAM" .exe)"
-  wine reg delete "$E2E_REGISTRY_KEY" /f >/dev/null 2>&1 || true
+  e2e_wine reg delete "$E2E_REGISTRY_KEY" /f >/dev/null 2>&1 || true
   E2E_SETTINGS=$E2E_WORK/registry.txt
 }
+
+# e2e_wine <program> [arguments...]: runs a Windows program in the tests' prefix, with the display.
+e2e_wine() { "$E2E_LIB_DIR/../wine/wine-run" "$E2E_WINE_PREFIX" "$@"; }
 
 # e2e_path <unix path>: the path as the program under test names it (Wine's Z: drive is the root).
 e2e_path() {
@@ -128,7 +123,7 @@ e2e_init_settings_view() {
   [[ -n "$E2E_WINE" ]] || return 0
   rm -f "$E2E_SETTINGS"
   local listing
-  listing=$(wine reg query "$E2E_REGISTRY_KEY\\TfrmMain" 2>/dev/null | tr -d '\r') || return 0
+  listing=$(e2e_wine reg query "$E2E_REGISTRY_KEY\\TfrmMain" 2>/dev/null | tr -d '\r') || return 0
   e2e_log "registry key $E2E_REGISTRY_KEY\\TfrmMain:"
   sed 's/^/    /' <<<"$listing"
   e2e_expect "every stored value is a registry string" \
@@ -159,7 +154,7 @@ e2e_play_file() {
 e2e_start() {
   e2e_log "starting orvimo2 $*"
   if [[ -n "$E2E_WINE" ]]; then
-    wine "$E2E_PROGRAM" "$@" </dev/null >>"$E2E_WORK/orvimo2.log" 2>&1 &
+    e2e_wine "$E2E_PROGRAM" "$@" </dev/null >>"$E2E_WORK/orvimo2.log" 2>&1 &
   else
     "$E2E_PROGRAM" "$@" </dev/null >>"$E2E_WORK/orvimo2.log" 2>&1 &
   fi
