@@ -164,6 +164,15 @@ e2e_start() {
 
 e2e_app_running() { kill -0 "$E2E_APP_PID" 2>/dev/null; }
 
+# e2e_main_thread_wakeups <seconds>: how often a second orvimo2's main thread ran over that time.
+e2e_main_thread_wakeups() {
+  local stat=/proc/$E2E_APP_PID/task/$E2E_APP_PID/schedstat before after
+  before=$(cut -d' ' -f3 "$stat")
+  sleep "$1"
+  after=$(cut -d' ' -f3 "$stat")
+  echo $(((after - before) / $1))
+}
+
 # e2e_find_window [timeout seconds]: the id of the program's main window (Qt keeps hidden helper
 # windows, so only visible ones count). Sets E2E_WINDOW.
 e2e_find_window() {

@@ -30,9 +30,19 @@ sleep 0.5
 e2e_screenshot "$E2E_WINDOW" "$E2E_WORK/uncovered.png"
 uncovered=$(e2e_meter_bar "$E2E_WORK/uncovered.png")
 e2e_expect "the uncovered meter shows the same bar ($uncovered pixels)" test $((uncovered - bar)) -ge -2 -a $((uncovered - bar)) -le 2
+# Wholly covered, as a screen locker's window covers it, the meter sleeps until the window shows again.
+xmessage -geometry "$(xdotool getdisplaygeometry | tr ' ' x)+0+0" "covers the screen" </dev/null >/dev/null 2>&1 &
+cover=$!
+sleep 1
+covered=$(e2e_main_thread_wakeups 2)
+kill "$cover"
+sleep 1
+uncovered=$(e2e_main_thread_wakeups 2)
+e2e_expect "covered, the window's thread wakes $covered times a second, the meter sleeps" test "$covered" -lt 10
+e2e_expect "uncovered, it wakes $uncovered times a second, the meter runs again" test "$uncovered" -ge 30
 e2e_click_record
 e2e_expect "the second click stops the recording (the file stops growing)" e2e_stable_size Recording_1.wav 2
-e2e_check_wav Recording_1.wav 2 44100 16 2 8 1000
+e2e_check_wav Recording_1.wav 2 44100 16 2 15 1000
 e2e_expect "orvimo2 still runs after the stop" e2e_app_running
 e2e_expect "no second file appeared" test ! -e Recording_2.wav
 e2e_stop TERM

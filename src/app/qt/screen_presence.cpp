@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "controls/qt/x11_cover_watch.h"
+
 namespace orvimo {
 
 namespace {
@@ -32,12 +34,22 @@ ScreenPresence::ScreenPresence(QWidget& window, std::function<void(bool shown)> 
   RecheckLater();
 }
 
+ScreenPresence::~ScreenPresence() = default;
+
 void ScreenPresence::WatchWindowHandle() {
   QWindow* handle = window_.windowHandle();
   if (handle == watchedHandle_) return;
   if (watchedHandle_) watchedHandle_->removeEventFilter(this);
   watchedHandle_ = handle;
   if (handle != nullptr) handle->installEventFilter(this);
+}
+
+void ScreenPresence::WatchCover() {
+  const uintptr_t id = watchedHandle_ && watchedHandle_->handle() ? watchedHandle_->winId() : 0;
+  if (id == coverWatchedId_) return;
+  coverWatchedId_ = id;
+  coverWatch_.reset();
+  if (id != 0) coverWatch_ = X11CoverWatch::ForWindow(id, [this](bool) { RecheckLater(); });
 }
 
 bool ScreenPresence::eventFilter(QObject* watched, QEvent* event) {
@@ -54,8 +66,10 @@ void ScreenPresence::RecheckLater() {
 void ScreenPresence::Recheck() {
   recheckPending_ = false;
   WatchWindowHandle();
+  WatchCover();
+  const bool covered = coverWatch_ && coverWatch_->Covered();
   const bool shown = window_.isVisible() && !window_.isMinimized() && watchedHandle_ != nullptr &&
-                     watchedHandle_->isExposed();
+                     watchedHandle_->isExposed() && !covered;
   if (shown == shown_) return;
   shown_ = shown;
   changed_(shown);

@@ -4,22 +4,27 @@
 #include <QObject>
 #include <QPointer>
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 
 class QWidget;
 class QWindow;
 
 namespace orvimo {
 
-// Watches a top-level window for being hidden, minimised, unmapped or fully covered (a locked screen
-// covers it too) and says so at once, once per change, so that what only feeds the screen can sleep
-// while nothing of the window is shown.
+class X11CoverWatch;
+
+// Watches a top-level window for being hidden, minimised, unmapped or wholly covered by other windows
+// (as a screen locker's window covers it) and says so at once, once per change, so that what only
+// feeds the screen can sleep while nothing of the window is shown.
 class ScreenPresence : public QObject {
   Q_OBJECT
 
  public:
   // changed(shown) runs on each change, after the event that caused it has been handled.
   ScreenPresence(QWidget& window, std::function<void(bool shown)> changed);
+  ~ScreenPresence() override;
 
   bool Shown() const { return shown_; }
 
@@ -28,6 +33,8 @@ class ScreenPresence : public QObject {
 
  private:
   void WatchWindowHandle();
+  // Qt does not tell a covered window from a shown one; on X the server does.
+  void WatchCover();
   // After the event has been handled, when the window's flags and exposure tell the new state.
   void RecheckLater();
   void Recheck();
@@ -35,6 +42,8 @@ class ScreenPresence : public QObject {
   QWidget& window_;
   const std::function<void(bool shown)> changed_;
   QPointer<QWindow> watchedHandle_;
+  std::unique_ptr<X11CoverWatch> coverWatch_;
+  uintptr_t coverWatchedId_ = 0;
   bool shown_ = true;
   bool recheckPending_ = false;
 };
