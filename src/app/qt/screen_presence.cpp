@@ -27,8 +27,10 @@ bool MayChangePresence(QEvent::Type type) {
 
 }  // namespace
 
-ScreenPresence::ScreenPresence(QWidget& window, std::function<void(bool shown)> changed)
-    : window_(window), changed_(std::move(changed)) {
+ScreenPresence::ScreenPresence(QWidget& window, std::function<void(bool shown)> changed, QDBusConnection bus)
+    : window_(window),
+      changed_(std::move(changed)),
+      lockWatch_(std::move(bus), [this](bool) { RecheckLater(); }) {
   window_.installEventFilter(this);
   WatchWindowHandle();
   RecheckLater();
@@ -69,7 +71,7 @@ void ScreenPresence::Recheck() {
   WatchCover();
   const bool covered = coverWatch_ && coverWatch_->Covered();
   const bool shown = window_.isVisible() && !window_.isMinimized() && watchedHandle_ != nullptr &&
-                     watchedHandle_->isExposed() && !covered;
+                     watchedHandle_->isExposed() && !covered && !lockWatch_.Locked();
   if (shown == shown_) return;
   shown_ = shown;
   changed_(shown);
