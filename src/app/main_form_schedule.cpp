@@ -61,7 +61,8 @@ void MainForm::TimerTimer(bool forcedRefresh) {
     ScheduledStartTest();
   } else if (CheckRecorder()) {
     timerTag_ = 1 - timerTag_;
-    controls_.PutLabelColor(ControlId::lMessage, state_.MessageColors[timerTag_]);
+    // A covered window still repaints what changes, so the blink waits for the window to show.
+    if (screenShown_) controls_.PutLabelColor(ControlId::lMessage, state_.MessageColors[timerTag_]);
     StopTest();
   }
   if (displayError) std::rethrow_exception(displayError);
@@ -93,6 +94,9 @@ void MainForm::SetScreenShown(bool shown) {
   if (shown) {
     RefreshFreeSpace(shownFree_);
     RefreshRecorded(shownRecorded_);
+    if (state_.Recording && !state_.Paused) {
+      controls_.PutLabelColor(ControlId::lMessage, state_.MessageColors[timerTag_]);
+    }
   }
   PaceMeter();
 }

@@ -290,6 +290,7 @@ TEST_F(MainWindowTest, HiddenTheMeterSleepsUnlessTheDiskNeedsWatching) {
   CreateWithOutput();
   QTimer& meter = *window->vuTimer;
   freeSpace.bytes = 1000000000;
+  QColor hiddenColor;
   const struct Step {
     std::string what;
     std::function<void()> act;
@@ -302,13 +303,16 @@ TEST_F(MainWindowTest, HiddenTheMeterSleepsUnlessTheDiskNeedsWatching) {
       {"under three seconds of audio from the next look",
        [&] {
          freeSpace.bytes = 102400 + 2 * 176400;
+         hiddenColor = MessageColor();
          Tick();
+         EXPECT_EQ(MessageColor(), hiddenColor) << "the status does not blink unseen";
        },
        true, 145},
       {"shown, its labels caught up",
        [&] {
          window->SetScreenShown(true);
          EXPECT_EQ(Hint(window->lFree), FormatSize(102400 + 2 * 176400));
+         EXPECT_NE(MessageColor(), hiddenColor) << "the blink goes on where it is";
        },
        true, 20},
       {"hidden again", [&] { window->SetScreenShown(false); }, true, 145},
