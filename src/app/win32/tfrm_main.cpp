@@ -2,6 +2,7 @@
 #include "app/win32/tfrm_main.h"
 
 #include <commctrl.h>
+#include <wtsapi32.h>
 
 #include <algorithm>
 #include <charconv>
@@ -95,6 +96,8 @@ TfrmMain::TfrmMain(AppServices services) : form_(std::move(services), *this) {
   SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   CreateControls();
+  // A locked session shows nothing of the window: the meter sleeps until it is unlocked.
+  WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION);
   started_ = true;
   form_.StartUp(*placement_);
 }
@@ -133,10 +136,17 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam != FALSE && started_) form_.WindowShown();
       break;
     case WM_SIZE:
-      if (started_ && (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED)) {
-        form_.SetScreenShown(wParam == SIZE_RESTORED);
+      if (wParam == SIZE_MINIMIZED || wParam == SIZE_RESTORED) {
+        minimised_ = wParam == SIZE_MINIMIZED;
+        TellWhetherShown();
       }
       break;
+    case WM_WTSSESSION_CHANGE:
+      if (wParam == WTS_SESSION_LOCK || wParam == WTS_SESSION_UNLOCK) {
+        sessionLocked_ = wParam == WTS_SESSION_LOCK;
+        TellWhetherShown();
+      }
+      return 0;
     case WM_ACTIVATE:
       if (Activated(LOWORD(wParam) != WA_INACTIVE)) return 0;
       break;
@@ -158,6 +168,7 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_DESTROY:
+      WTSUnRegisterSessionNotification(Handle());
       for (const auto& [timer, state] : timers_) KillTimer(Handle(), TimerNumber(timer));
       form_.FormDestroy();
       return 0;
@@ -168,6 +179,10 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
   }
   return MessageWindow::HandleMessage(message, wParam, lParam);
+}
+
+void TfrmMain::TellWhetherShown() {
+  if (started_) form_.SetScreenShown(!minimised_ && !sessionLocked_);
 }
 
 void TfrmMain::SnapToWorkArea(WINDOWPOS& position) {

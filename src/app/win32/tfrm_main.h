@@ -117,6 +117,8 @@ class TfrmMain : public MessageWindow, public FormControls {
   void SpinEdited(ControlId spin, bool leaving);
   void PickerEdited(ControlId picker);
   bool Activated(bool active);
+  // Minimised or in a locked session nothing of the window shows.
+  void TellWhetherShown();
   void SnapToWorkArea(WINDOWPOS& position);
 
   HWND Control(ControlId id) const;
@@ -137,6 +139,8 @@ class TfrmMain : public MessageWindow, public FormControls {
   int quiet_ = 0;
   bool started_ = false;
   bool endingSession_ = false;  // the close must be done before the message returns
+  bool minimised_ = false;
+  bool sessionLocked_ = false;
   std::unique_ptr<Win32WindowPlacement> placement_;
   // Last, so it goes first, while every control it reaches still exists.
   MainForm form_;

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <wtsapi32.h>
 
 #include <cstdint>
 #include <fstream>
@@ -260,6 +261,33 @@ TEST_F(WindowTest, ClosingCompletesTheRecordingAndSavesTheSettings) {
     EXPECT_EQ(settings.values["cOutFormatB_ItemIndex"], "1");
     EXPECT_EQ(settings.values["rbStopTime_Checked"], "True");
     EXPECT_FALSE(settings.values["NormPos"].empty());
+  }
+}
+
+// Minimised, or in a locked session, nothing of the window shows: the meter sleeps until both are over.
+TEST_F(WindowTest, TheMeterSleepsWhileMinimisedOrTheSessionIsLocked) {
+  Open();
+  const auto show = [this](int how) { return [this, how] { ShowWindow(window->Handle(), how); }; };
+  const auto session = [this](WPARAM change) {
+    return [this, change] { SendMessageW(window->Handle(), WM_WTSSESSION_CHANGE, change, 0); };
+  };
+  const struct Step {
+    const char* what;
+    std::function<void()> act;
+    bool meterRuns;
+  } steps[] = {
+      {"minimised", show(SW_MINIMIZE), false},
+      {"restored", show(SW_RESTORE), true},
+      {"locked", session(WTS_SESSION_LOCK), false},
+      {"minimised while locked", show(SW_MINIMIZE), false},
+      {"restored while locked", show(SW_RESTORE), false},
+      {"unlocked", session(WTS_SESSION_UNLOCK), true},
+  };
+  ASSERT_TRUE(window->TimerRunning(TimerId::vuTimer));
+  for (const Step& step : steps) {
+    step.act();
+    Pump();
+    EXPECT_EQ(window->TimerRunning(TimerId::vuTimer), step.meterRuns) << step.what;
   }
 }
 
