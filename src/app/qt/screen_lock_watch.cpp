@@ -6,7 +6,7 @@ namespace {
 
 // The screen savers' interfaces whose ActiveChanged(bool) says the screen locked or unlocked: the
 // freedesktop one (KDE, Xfce, LXQt, light-locker), GNOME's, MATE's and Cinnamon's. Any sender and any
-// object path: KDE announces it on two paths.
+// object path: the desktops differ in the path.
 constexpr const char* kScreenSaverInterfaces[] = {"org.freedesktop.ScreenSaver", "org.gnome.ScreenSaver",
                                                   "org.mate.ScreenSaver", "org.cinnamon.ScreenSaver"};
 
