@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/clock.h"
+#include "services/clock.h"
 #include "app/dialogs.h"
-#include "app/free_space.h"
+#include "services/free_space.h"
 #include "app/settings_backend.h"
 #include "app/shutdown.h"
 #include "app/sleep_inhibitor.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/status_texts.h"
+#include "services/status_texts.h"
 
 namespace orvimo {
 

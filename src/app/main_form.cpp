@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "app/date_time_parts.h"
-#include "app/status_texts.h"
+#include "services/status_texts.h"
 #include "app/when_finished.h"
 #include "cmdline/cl_parser.h"
 #include "cmdline/options.h"

@@ -13,7 +13,7 @@
 #include "app/form_controls.h"
 #include "app/form_storage.h"
 #include "app/sleep_guard.h"
-#include "app/status_texts.h"
+#include "services/status_texts.h"
 #include "base/scoped_count.h"
 #include "controls/tambor_button_core.h"
 #include "recording/recorder.h"

@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "app/main_form.h"
-#include "app/status_texts.h"
+#include "services/status_texts.h"
 #include "recording/file_name_template.h"
 
 namespace orvimo {

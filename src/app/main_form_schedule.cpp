@@ -7,7 +7,7 @@
 #include "app/date_time_parts.h"
 #include "app/disk_watch.h"
 #include "app/main_form.h"
-#include "app/status_texts.h"
+#include "services/status_texts.h"
 #include "app/when_finished.h"
 #include "monitor/size_text.h"
 

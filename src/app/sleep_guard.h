@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/sleep_inhibitor.h"
-#include "app/status_texts.h"
+#include "services/status_texts.h"
 #include "base/date_time.h"
 
 namespace orvimo {

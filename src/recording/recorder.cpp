@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/status_texts.h"
+#include "services/status_texts.h"
 #include "base/date_time_formatter.h"
 #include "recording/file_name_template.h"
 #include "recording/wave_header.h"

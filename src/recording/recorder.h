@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/clock.h"
-#include "app/free_space.h"
+#include "services/clock.h"
+#include "services/free_space.h"
 #include "base/date_time.h"
 #include "base/sample_format.h"
 #include "capture/audio_library.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/free_space.h"
+#include "services/free_space.h"
 
 namespace orvimo {
 

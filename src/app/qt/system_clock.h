@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/clock.h"
+#include "services/clock.h"
 
 namespace orvimo {
 

@@ -17,7 +17,7 @@
 
 #include "app/qt/date_time_picker.h"
 #include "app/qt/tfrm_main.h"
-#include "app/status_texts.h"
+#include "services/status_texts.h"
 #include "controls/qt/paint_box32.h"
 #include "controls/qt/tambor_button.h"
 #include "controls/record_glyph.h"

@@ -9,7 +9,7 @@
 #include <optional>
 #include <utility>
 
-#include "app/status_texts.h"
+#include "services/status_texts.h"
 #include "app/win32/posted_call.h"
 #include "app/win32/program_icon.h"
 #include "app/win32/screen_snap.h"

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/status_texts.h"
+#include "services/status_texts.h"
 #include "app/win32/tfrm_main.h"
 #include "base/win32/wide_text.h"
 #include "controls/record_glyph.h"

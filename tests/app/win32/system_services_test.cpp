@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/free_space.h"
+#include "services/free_space.h"
 #include "app/win32/win32_free_space.h"
 
 namespace orvimo::win32 {

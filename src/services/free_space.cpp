@@ -1,4 +1,4 @@
-#include "app/free_space.h"
+#include "services/free_space.h"
 
 #include <algorithm>
 

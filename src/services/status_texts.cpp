@@ -1,4 +1,4 @@
-#include "app/status_texts.h"
+#include "services/status_texts.h"
 
 #include <algorithm>
 
