@@ -43,7 +43,13 @@ enum class ControlId {
   // Group boxes.
   GroupBox1,
   GroupBox2,
+  // Buttons: the record button and the browse button beside the file name.
+  bRec,
+  bSave,
 };
+
+// What the record button does on its next left click, for its accessible name, state and tooltip.
+enum class RecordButtonState { Idle, Recording, Paused };
 
 enum class TimerId { Timer, vuTimer };
 
@@ -82,6 +88,9 @@ class FormControls {
   virtual void PutFocus(ControlId control) = 0;
   // The record button's glyph in its normal state: 0 the red disc, 1 the green one.
   virtual void PutRecordGlyph(int imageIndex) = 0;
+  // The record button's state as assistive technology and its tooltip tell it (RecordButtonName and
+  // RecordButtonHint); a platform announces the change.
+  virtual void PutRecordButtonState(RecordButtonState /*state*/) {}
 
   // The two window timers. A new interval restarts a running timer.
   virtual void StartTimer(TimerId timer) = 0;

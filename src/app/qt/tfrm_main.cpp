@@ -12,6 +12,7 @@
 #include <QShowEvent>
 #include <QSpinBox>
 #include <QTimer>
+#include <QToolButton>
 
 #include <utility>
 
@@ -99,6 +100,10 @@ QWidget* TfrmMain::WidgetOf(ControlId id) const {
       return GroupBox1;
     case ControlId::GroupBox2:
       return GroupBox2;
+    case ControlId::bRec:
+      return bRec;
+    case ControlId::bSave:
+      return bSave;
   }
   return nullptr;
 }

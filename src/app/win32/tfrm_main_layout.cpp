@@ -58,7 +58,7 @@ constexpr ControlDesign kDesign[] = {
     {"GroupBox2", K::GroupBox, &W::GroupBox2, nullptr, 0, 95, 285, 67, L"Output", false, Id::GroupBox2},
     {"GroupBox3", K::GroupBox, &W::GroupBox3, nullptr, 0, 162, 285, 118, L"Scheduler", false, {}},
 
-    {"bRec", K::RecordButton, nullptr, &W::Panel1, 5, 5, 42, 40, L"", false, {}},
+    {"bRec", K::RecordButton, nullptr, &W::Panel1, 5, 5, 42, 40, L"", false, ControlId::bRec},
     {"lMessage", K::ColouredLabel, &W::lMessage, &W::Panel1, 50, 5, 160, 14, L"", false, Id::lMessage},
     {"lFilename", K::ColouredLabel, &W::lFilename, &W::Panel1, 50, 21, 160, 14, L"Orvimo 2 - sound to WAV",
      false, Id::lFilename},
@@ -77,7 +77,7 @@ constexpr ControlDesign kDesign[] = {
     {"cOutFormatC", K::List, &W::cOutFormatC, &W::GroupBox2, 71, 39, 59, 21, L"", true, Id::cOutFormatC},
     {"cOutFormatB", K::List, &W::cOutFormatB, &W::GroupBox2, 8, 39, 59, 21, L"", true, Id::cOutFormatB},
     {"Label1", K::Label, &W::Label1, &W::GroupBox2, 9, 18, 35, 13, L"To File:", false, {}},
-    {"bSave", K::SpeedButton, &W::bSave, &W::GroupBox2, 258, 14, 22, 21, L"", false, {}},
+    {"bSave", K::SpeedButton, &W::bSave, &W::GroupBox2, 258, 14, 22, 21, L"", false, ControlId::bSave},
     {"Label12", K::Label, &W::Label12, &W::GroupBox2, 263, 43, 12, 13, L"Hz", false, {}},
 
     {"cbStart", K::CheckBox, &W::cbStart, &W::GroupBox3, 8, 17, 63, 17, L"Start:", true, Id::cbStart},
