@@ -29,14 +29,8 @@ constexpr OptionGroup kOptionGroups[] = {
 
 constexpr const char* kUnitNames[] = {"megabytes", "minutes", "hours"};
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
-  return text;
-}
-
 const OptionGroup* GroupNamed(const std::string& name) {
-  const std::string wanted = " " + Lower(name) + " ";
+  const std::string wanted = " " + LowerCase(name) + " ";
   for (const OptionGroup& group : kOptionGroups) {
     if ((" " + std::string(group.aliases) + " ").find(wanted) != std::string::npos) return &group;
   }
@@ -53,12 +47,12 @@ std::string Given(const char* aliases, const std::string& value) {
 void NoteEntries(const std::vector<std::string>& list, std::vector<std::string>& notes) {
   for (std::size_t i = 0; i + 1 < list.size(); ++i) {
     const std::string& entry = list[i];
-    if (Lower(entry) == "norec") continue;
+    if (LowerCase(entry) == "norec") continue;
     const std::size_t equals = entry.find('=');
     const std::string name = entry.substr(0, equals);
     const OptionGroup* group = GroupNamed(name);
     if (group == nullptr) {
-      notes.push_back("-" + entry.substr(0, equals) + ": unknown option, ignored");
+      notes.push_back("-" + name + ": unknown option, ignored");
     } else if (equals == std::string::npos) {
       const bool noneLeft = OptionValue(list, group->aliases, "").empty();
       notes.push_back("-" + name + ": no value, ignored" + (noneLeft ? group->withoutValue : "") +

@@ -11,11 +11,6 @@ namespace {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string LowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), LowerAscii);
-  return text;
-}
-
 bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                             [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
@@ -152,6 +147,11 @@ StopAfterValue ParseStopAfter(const std::string& value) {
   if (unit[0] == 'm') return {number, 1, unit};
   if (unit[0] == 'h') return {number, 2, unit};
   return {number, std::nullopt, unit};
+}
+
+std::string LowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), LowerAscii);
+  return text;
 }
 
 std::optional<int> AfterActionIndex(std::string word) {

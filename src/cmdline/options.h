@@ -16,6 +16,8 @@ int32_t OptionInt(const std::vector<std::string>& list, const std::string& alias
 // "2026-12-24 20:00", "21:30", "7 20:00", "30" ... relative to now; empty text gives 0.
 TDateTime ParseOptionDateTime(const std::string& text, TDateTime now, const FormatSettings& settings = {});
 int CountChar(char c, const std::string& text);
+// A-Z lowered, whatever the locale: option names and words compare this way.
+std::string LowerCase(std::string text);
 bool HasNoRecEntry(const std::vector<std::string>& list);
 
 struct StopAfterValue {
