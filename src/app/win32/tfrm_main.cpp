@@ -183,10 +183,7 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kGetDpiScaledSizeMessage: {
       // The client keeps its designed size at every density, not the frame's proportions.
-      const int dpi = dpi_;
-      dpi_ = static_cast<int>(wParam);
-      const RECT frame = FrameAtDpi();
-      dpi_ = dpi;
+      const RECT frame = FrameAtDpi(static_cast<int>(wParam));
       *reinterpret_cast<SIZE*>(lParam) = {frame.right - frame.left, frame.bottom - frame.top};
       return TRUE;
     }
@@ -348,7 +345,8 @@ bool TfrmMain::DrawItem(const DRAWITEMSTRUCT& item) {
     DeleteObject(brush);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kLabelText);
-    const HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+    const HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     const std::wstring text = WindowText(item.hwndItem);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place,
               DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -31,7 +31,7 @@ struct ControlDesign;
 // for 96 dpi and laid out at the window's own density, again whenever that changes.
 class TfrmMain : public MessageWindow, public FormControls {
  public:
-  static constexpr int kClientWidth = 285;    // at 96 dpi
+  static constexpr int kClientWidth = 285;   // at 96 dpi
   static constexpr int kClientHeight = 280;  // the four containers stacked
 
   explicit TfrmMain(AppServices services);
@@ -115,14 +115,14 @@ class TfrmMain : public MessageWindow, public FormControls {
   void SetUpAccessibility();
   void SetUpSpin(ControlId id, HWND& buttons, int min, int max, int value);
   void LayOut();
-  void CreateFonts();
   void PlaceControl(const ControlDesign& design, HWND control);
   void PlaceSpin(ControlId id, const RECT& place);
   void FitListHeight(HWND list, int height);
   void FitTimeLabel(HWND label);
   void SetHintOf(HWND control, const std::wstring& hint);
   int Scaled(int designPixels) const;
-  RECT FrameAtDpi() const;
+  // The window's rectangle around its client area at that density.
+  RECT FrameAtDpi(int dpi) const;
   void DpiChanged(int dpi, const RECT& suggested);
   // The place, with the size corrected so that the client area has its designed size.
   void TakePlace(const RECT& suggested);
@@ -148,7 +148,7 @@ class TfrmMain : public MessageWindow, public FormControls {
 
   int dpi_ = 96;
   HFONT font_ = nullptr, boldFont_ = nullptr;
-  std::map<HWND, HFONT> fittedFonts_;  // a time label's font narrowed to its text
+  std::map<HWND, HFONT> fittedFonts_;          // a time label's font narrowed to its text
   std::map<HWND, std::wstring> labelDetails_;  // the size beside a time, read with the label
   RecordButtonState recordState_ = RecordButtonState::Idle;
   std::shared_ptr<AccessibleFacts> meterFacts_;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "services/status_texts.h"
 #include "app/accessible_texts.h"
@@ -162,8 +163,9 @@ HFONT NarrowedToFit(HDC dc, HFONT font, const std::function<bool(HFONT)>& fits) 
 
 // "MS Shell Dlg 2" at 8 points: 11 pixels high at 96 dpi.
 HFONT CreateWindowFont(int weight, int dpi) {
-  return CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg 2");
+  return CreateFontW(-MulDiv(8, dpi, 72), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                     L"MS Shell Dlg 2");
 }
 
 }  // namespace
@@ -208,36 +210,34 @@ HWND TfrmMain::CreateControl(const ControlDesign& design) {
   }
   const SystemClass system = SystemClassOf(design.kind);
   const DWORD style = WS_CHILD | WS_VISIBLE | system.style | (design.tabStop ? WS_TABSTOP : 0);
-  return CreateWindowExW(system.exStyle, system.name, design.text, style, x, y, width, height, parent, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
+  return CreateWindowExW(system.exStyle, system.name, design.text, style, x, y, width, height, parent,
+                         nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 int TfrmMain::Scaled(int designPixels) const { return ScaledForDpi(designPixels, dpi_); }
 
-RECT TfrmMain::FrameAtDpi() const {
-  RECT frame{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
+RECT TfrmMain::FrameAtDpi(int dpi) const {
+  RECT frame{0, 0, ScaledForDpi(kClientWidth, dpi), ScaledForDpi(kClientHeight, dpi)};
   AdjustFrameForDpi(frame, static_cast<DWORD>(GetWindowLongW(Handle(), GWL_STYLE)),
-                    static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)), dpi_);
+                    static_cast<DWORD>(GetWindowLongW(Handle(), GWL_EXSTYLE)), dpi);
   return frame;
 }
 
-// Fonts for the density, every control at its place, and the pictures resampled.
+// Fonts for the density, every control at its place, and the pictures resampled. The fonts of the
+// density before go once no control uses them any more.
 void TfrmMain::LayOut() {
-  CreateFonts();
-  for (const ControlDesign& design : kDesign) PlaceControl(design, named_.at(design.name));
-  bRec->ScaleGlyph(dpi_);
-  for (const HWND label : {lRecorded, lFree}) FitTimeLabel(label);
-  InvalidateRect(Handle(), nullptr, TRUE);
-}
-
-void TfrmMain::CreateFonts() {
-  for (const HFONT font : {font_, boldFont_}) {
-    if (font != nullptr) DeleteObject(font);
-  }
-  for (const auto& [label, font] : fittedFonts_) DeleteObject(font);
+  std::vector<HFONT> previous{font_, boldFont_};
+  for (const auto& [label, font] : fittedFonts_) previous.push_back(font);
   fittedFonts_.clear();
   font_ = CreateWindowFont(FW_NORMAL, dpi_);
   boldFont_ = CreateWindowFont(FW_BOLD, dpi_);
+  for (const ControlDesign& design : kDesign) PlaceControl(design, named_.at(design.name));
+  bRec->ScaleGlyph(dpi_);
+  for (const HWND label : {lRecorded, lFree}) FitTimeLabel(label);
+  for (const HFONT font : previous) {
+    if (font != nullptr) DeleteObject(font);
+  }
+  RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TfrmMain::PlaceControl(const ControlDesign& design, HWND control) {
@@ -251,7 +251,8 @@ void TfrmMain::PlaceControl(const ControlDesign& design, HWND control) {
     return;
   }
   const int extra = design.kind == K::List ? Scaled(kDropDownHeight) : 0;
-  MoveWindow(control, place.left, place.top, place.right - place.left, place.bottom - place.top + extra, FALSE);
+  MoveWindow(control, place.left, place.top, place.right - place.left, place.bottom - place.top + extra,
+             FALSE);
   if (design.kind == K::List) FitListHeight(control, place.bottom - place.top);
 }
 
@@ -291,9 +292,10 @@ void TfrmMain::SetUpControls() {
 
 void TfrmMain::SetUpSpin(ControlId id, HWND& buttons, int min, int max, int value) {
   const HWND edit = Control(id);
-  buttons = CreateWindowExW(0, UPDOWN_CLASSW, L"",
-                            WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | UDS_HOTTRACK,
-                            0, 0, 0, 0, GetParent(edit), nullptr, GetModuleHandleW(nullptr), nullptr);
+  buttons = CreateWindowExW(
+      0, UPDOWN_CLASSW, L"",
+      WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS | UDS_HOTTRACK, 0, 0, 0, 0,
+      GetParent(edit), nullptr, GetModuleHandleW(nullptr), nullptr);
   SendMessageW(buttons, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
   SendMessageW(buttons, UDM_SETRANGE32, static_cast<WPARAM>(min), static_cast<LPARAM>(max));
   spins_[id] = {buttons, min, max, value};
@@ -333,7 +335,8 @@ void TfrmMain::FitTimeLabel(HWND label) {
   const auto fitted = fittedFonts_.find(label);
   HFONT font = boldFont_;
   if (!fits(boldFont_)) {
-    font = fitted != fittedFonts_.end() && fits(fitted->second) ? fitted->second : NarrowedToFit(dc, boldFont_, fits);
+    font = fitted != fittedFonts_.end() && fits(fitted->second) ? fitted->second
+                                                                : NarrowedToFit(dc, boldFont_, fits);
   }
   ReleaseDC(label, dc);
   if (fitted != fittedFonts_.end() && fitted->second != font) {

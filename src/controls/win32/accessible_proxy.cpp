@@ -3,11 +3,11 @@
 #include <commctrl.h>
 #include <oleacc.h>
 
-// IID_IAccessible as linked from oleacc.dll is an import thunk, not the identifier; __uuidof is the
-// identifier itself.
 #include <atomic>
 #include <utility>
 
+// IID_IAccessible as linked from oleacc.dll is an import thunk, not the identifier: __uuidof(IAccessible)
+// stands for it throughout.
 namespace orvimo::win32 {
 namespace {
 
@@ -51,15 +51,21 @@ class AccessibleProxy final : public IAccessible {
     return S_OK;
   }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
                                    UINT*) override {
     return E_NOTIMPL;
   }
 
   // IAccessible: the facts for the control itself, the system for the rest.
-  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override { return system_->get_accParent(parent); }
-  HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override { return system_->get_accChildCount(count); }
+  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
+    return system_->get_accParent(parent);
+  }
+  HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
+    return system_->get_accChildCount(count);
+  }
   HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** object) override {
     return system_->get_accChild(child, object);
   }
@@ -108,8 +114,11 @@ class AccessibleProxy final : public IAccessible {
   HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
     return system_->get_accSelection(children);
   }
-  HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override { return system_->accSelect(flags, child); }
-  HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height, VARIANT child) override {
+  HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
+    return system_->accSelect(flags, child);
+  }
+  HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
+                                        VARIANT child) override {
     return system_->accLocation(left, top, width, height, child);
   }
   HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
@@ -120,11 +129,14 @@ class AccessibleProxy final : public IAccessible {
   }
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
     const auto facts = facts_.lock();
-    if (!IsSelf(child) || facts == nullptr || !facts->doDefaultAction) return system_->accDoDefaultAction(child);
+    if (!IsSelf(child) || facts == nullptr || !facts->doDefaultAction)
+      return system_->accDoDefaultAction(child);
     facts->doDefaultAction();
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override { return system_->put_accName(child, name); }
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
+    return system_->put_accName(child, name);
+  }
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
     return system_->put_accValue(child, value);
   }
@@ -164,11 +176,13 @@ LRESULT CALLBACK FactsProcedure(HWND control, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
-LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, const std::shared_ptr<AccessibleFacts>& facts) {
+LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam,
+                        const std::shared_ptr<AccessibleFacts>& facts) {
   if (static_cast<LONG>(lParam) != OBJID_CLIENT) return DefWindowProcW(window, WM_GETOBJECT, wParam, lParam);
   PrepareCom();
   IAccessible* system = nullptr;
-  if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&system)))) {
+  if (FAILED(CreateStdAccessibleObject(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                       reinterpret_cast<void**>(&system)))) {
     return 0;
   }
   auto* proxy = new AccessibleProxy(system, facts);

@@ -26,7 +26,8 @@ struct AccessibleFacts {
 // The answer to WM_GETOBJECT for a window with these facts; other objects than the client area get
 // the system's answer. The facts are read while they last: a screen reader may keep the object
 // longer than the window lives.
-LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam, const std::shared_ptr<AccessibleFacts>& facts);
+LRESULT AnswerGetObject(HWND window, WPARAM wParam, LPARAM lParam,
+                        const std::shared_ptr<AccessibleFacts>& facts);
 
 // Gives a system control (an edit, a list, a button) these facts.
 void GiveAccessibleFacts(HWND control, std::shared_ptr<AccessibleFacts> facts);

@@ -19,8 +19,9 @@ TBitmap32 Resampled(const TBitmap32& source, int width, int height) {
   TBitmap32 target(width, height);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      target.SetPixel(x, y, source.Pixel((2 * x + 1) * source.Width() / (2 * width),
-                                         (2 * y + 1) * source.Height() / (2 * height)));
+      target.SetPixel(x, y,
+                      source.Pixel((2 * x + 1) * source.Width() / (2 * width),
+                                   (2 * y + 1) * source.Height() / (2 * height)));
     }
   }
   return target;
@@ -44,8 +45,8 @@ void TTamborButton::ScaleGlyph(int dpi) {
   if (designGlyph_.Width() == 0) designGlyph_ = core_.Glyph();
   if (designGlyph_.Width() == 0) return;
   const int restingImage = core_.ImageIndex_Normal();
-  const TBitmap32 scaled = Resampled(designGlyph_, MulDiv(designGlyph_.Width(), dpi, 96),
-                                     MulDiv(designGlyph_.Height(), dpi, 96));
+  const TBitmap32 scaled =
+      Resampled(designGlyph_, MulDiv(designGlyph_.Width(), dpi, 96), MulDiv(designGlyph_.Height(), dpi, 96));
   core_.SetGlyph(&scaled);
   core_.SetImageIndex_Normal(restingImage);  // the new glyph starts at the first cell
 }

@@ -89,9 +89,9 @@ class WindowTest : public ::testing::Test {
     return "?";
   }
   static constexpr const char* kTabStops[] = {
-      "bRec",   "cInputDevice", "eOutfile", "bSave",  "cOutFormatB", "cOutFormatC", "cOutHz",
-      "cbStart", "dtStart",     "dtTStart", "cbStop", "rbStopTime",  "dtStop",      "dtTStop",
-      "seStopAt", "cStopAt",    "cWhenFinished"};
+      "bRec",   "cInputDevice", "eOutfile", "bSave",    "cOutFormatB",  "cOutFormatC",
+      "cOutHz", "cbStart",      "dtStart",  "dtTStart", "cbStop",       "rbStopTime",
+      "dtStop", "dtTStop",      "seStopAt", "cStopAt",  "cWhenFinished"};
 
   capture::FakeAudioLibrary audio;
   FakeClock clock;
@@ -108,7 +108,9 @@ struct Place {
   RECT rect;                     // left, top, right, bottom in the container at 96 dpi
 };
 
-constexpr RECT At(int left, int top, int width, int height) { return RECT{left, top, left + width, top + height}; }
+constexpr RECT At(int left, int top, int width, int height) {
+  return RECT{left, top, left + width, top + height};
+}
 
 constexpr Place kPlaces[] = {
     {"Panel1", "", At(0, 0, 285, 50)},
@@ -201,7 +203,8 @@ std::vector<std::pair<std::wstring, int>> TextsAndRoom(HWND control, int dpi) {
   } else if (kind == L"Button" && (style & BS_TYPEMASK) == BS_GROUPBOX) {
     texts.emplace_back(TextOf(control), width - ScaledForDpi(16, dpi));
   } else if (kind == L"Button" && (style & BS_TYPEMASK) != BS_OWNERDRAW) {
-    texts.emplace_back(TextOf(control), width - SystemMetricForDpi(SM_CXMENUCHECK, dpi) - ScaledForDpi(3, dpi));
+    texts.emplace_back(TextOf(control),
+                       width - SystemMetricForDpi(SM_CXMENUCHECK, dpi) - ScaledForDpi(3, dpi));
   } else if (kind == L"Static") {
     texts.emplace_back(TextOf(control), width);
   }
@@ -228,7 +231,8 @@ TEST_F(WindowTest, LaidOutAtEveryDensity) {
       AdjustFrameForDpi(suggested, GetWindowLongW(window->Handle(), GWL_STYLE),
                         GetWindowLongW(window->Handle(), GWL_EXSTYLE), dpi);
       OffsetRect(&suggested, 10 - suggested.left, 10 - suggested.top);
-      SendMessageW(window->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+      SendMessageW(window->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
       Pump();
     }
     RECT client{};
@@ -346,7 +350,8 @@ TEST_F(WindowTest, AssistiveTechnologyReadsEachControl) {
     const HRESULT found = AccessibleObjectFromWindow(Find(name), OBJID_CLIENT, __uuidof(IAccessible),
                                                      reinterpret_cast<void**>(&accessible));
     EXPECT_EQ(found, S_OK) << name;
-    return std::unique_ptr<IAccessible, void (*)(IAccessible*)>(accessible, [](IAccessible* a) { a->Release(); });
+    return std::unique_ptr<IAccessible, void (*)(IAccessible*)>(accessible,
+                                                                [](IAccessible* a) { a->Release(); });
   };
   const auto role = [](IAccessible& accessible) {
     VARIANT self{}, answer{};
@@ -381,7 +386,16 @@ TEST_F(WindowTest, AssistiveTechnologyReadsEachControl) {
   window->PutHint(ControlId::lRecorded, "862 KB");
   window->PutLabelText(ControlId::lRecorded, " 00 : 00 : 05");
   EXPECT_EQ(Read(*object("lRecorded"), &IAccessible::get_accName), "Recorded: 00 : 00 : 05 (862 KB)");
-  EXPECT_EQ(Read(*object("vubox"), &IAccessible::get_accValue), "0");
+  // The louder channel, in hundredths of full scale.
+  const struct {
+    uint16_t left, right;
+    const char* value;
+  } levels[] = {{0, 0, "0"}, {16384, 8192, "50"}, {0, 32768, "100"}};
+  for (const auto& level : levels) {
+    audio.SetLevel(level.left, level.right);
+    window->Form().TimerFired(TimerId::vuTimer);
+    EXPECT_EQ(Read(*object("vubox"), &IAccessible::get_accValue), level.value);
+  }
 
   const auto button = object("bRec");
   EXPECT_EQ(Read(*button, &IAccessible::get_accDefaultAction), "Record");
