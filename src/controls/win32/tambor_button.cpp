@@ -96,9 +96,12 @@ void TTamborButton::PaintFocusMark(TBitmap32& buffer) const {
   }
 }
 
-// Space and Enter are the button's own keys; the dialog keys (Tab, arrows) move on.
+// Space and Enter are the button's own keys, with their characters (the same codes); the dialog keys
+// (Tab, arrows) move on.
 UINT TTamborButton::DialogCode(const MSG* message) const {
-  if (message == nullptr || message->message != WM_KEYDOWN) return 0;
+  if (message == nullptr) return 0;
+  const UINT kind = message->message;
+  if (kind != WM_KEYDOWN && kind != WM_KEYUP && kind != WM_CHAR) return 0;
   return message->wParam == VK_SPACE || message->wParam == VK_RETURN ? DLGC_WANTMESSAGE : 0;
 }
 
