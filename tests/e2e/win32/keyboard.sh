@@ -28,7 +28,6 @@ e2e_keys ctrl+r
 sleep 0.5
 e2e_expect "Ctrl+R stops: the file stops growing" e2e_stable_size keys.wav 2
 e2e_check_wav keys.wav 2 44100 16 2 15 1000
-e2e_expect "orvimo2.exe still runs after the stop" e2e_app_running
 e2e_stop TERM
 e2e_expect "orvimo2.exe exits with status 0 after its window closed" test "$E2E_APP_STATUS" = 0
 e2e_finish
