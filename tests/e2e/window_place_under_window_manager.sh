@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Under a window manager that frames the window (openbox): four start/close cycles leave the window
+# where it was stored, to the pixel; a stored place that puts the title bar off the screen (as a
+# Wayland session leaves it) comes back onto the screen, title bar and record button included.
+source "$(dirname "$0")/lib.sh"
+e2e_init window_place_under_window_manager "$1"
+E2E_PIDS+=("$("$E2E_LIB_DIR/window-manager" start "$E2E_WORK")")
+
+# store_place <left> <top>: the stored place as a session that knew its window left it.
+store_place() {
+  mkdir -p "$(dirname "$E2E_SETTINGS")"
+  printf '[TfrmMain]\nFormVersion=0\nNormPos=%d,%d,%d,%d\n' "$1" "$2" $(($1 + 285)) $(($2 + 280)) >"$E2E_SETTINGS"
+}
+
+stored_place() { sed -n 's/^NormPos=\([-0-9]*\),\([-0-9]*\),.*/\1,\2/p' "$E2E_SETTINGS"; }
+
+# One start and close; SHOWN holds the client area's corner, FRAME_TOP the frame's top edge as the
+# window manager placed them, STORED the place saved at the close.
+cycle() {
+  e2e_start
+  e2e_find_window
+  # The window manager frames and places the window after it is mapped.
+  sleep 1
+  local info
+  info=$(xwininfo -id "$E2E_WINDOW")
+  SHOWN=$(awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x "," y }' <<<"$info")
+  FRAME_TOP=$(awk '/Absolute upper-left Y/ { y = $NF } /Relative upper-left Y/ { r = $NF } END { print y - r }' <<<"$info")
+  e2e_stop TERM
+  STORED=$(stored_place)
+  e2e_log "shown at $SHOWN (frame top $FRAME_TOP), stored $STORED"
+}
+
+store_place 300 180
+for round in 1 2 3 4; do
+  cycle
+  e2e_expect "cycle $round: shown where it was stored (300,180, was $SHOWN)" test "$SHOWN" = 300,180
+  e2e_expect "cycle $round: the place stored again is 300,180 (was $STORED)" test "$STORED" = 300,180
+done
+
+store_place -3 -30
+cycle
+left=${SHOWN%,*}
+top=${SHOWN#*,}
+e2e_expect "the frame's top edge, and with it the title bar, is on the screen ($FRAME_TOP)" test "$FRAME_TOP" -ge 0
+e2e_expect "the client area's left edge is on the screen ($left)" test "$left" -ge 0
+e2e_expect "the record button is on the screen" test $((left + 47)) -le 1024 -a $((top + 45)) -le 768
+e2e_expect "the place shown is the one stored ($STORED)" test "$STORED" = "$SHOWN"
+e2e_finish
