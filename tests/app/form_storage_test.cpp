@@ -217,7 +217,8 @@ struct ReachableCase {
   friend void PrintTo(const ReachableCase& c, std::ostream* out) { *out << c.description; }
 };
 
-class FormStorageReachableTest : public FormStorageTest, public ::testing::WithParamInterface<ReachableCase> {};
+class FormStorageReachableTest : public FormStorageTest,
+                                 public ::testing::WithParamInterface<ReachableCase> {};
 
 TEST_P(FormStorageReachableTest, KeepsTitleBarAndRecordButtonOnAScreen) {
   const ReachableCase& c = GetParam();
@@ -238,17 +239,17 @@ const std::vector<ScreenRect> kTwoScreens{{0, 0, 1920, 1080}, {1920, 0, 3200, 72
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FormStorageReachableTest,
-    ::testing::Values(ReachableCase{"on the screen: kept", kOneScreen, "300,200,585,480", {300, 200}},
-                      ReachableCase{"title bar above the screen (a Wayland session's place)", kOneScreen,
-                                    "-3,-30,282,250", {0, 24}},
-                      ReachableCase{"past the right edge", kOneScreen, "1800,500,2085,780", {1635, 500}},
-                      ReachableCase{"record button below the bottom edge", kOneScreen, "400,1050,685,1330",
-                                    {400, 1035}},
-                      ReachableCase{"across two screens, wholly on them: kept", kTwoScreens,
-                                    "1800,100,2085,380", {1800, 100}},
-                      ReachableCase{"below the smaller screen: onto the nearer one", kTwoScreens,
-                                    "2000,900,2285,1180", {2000, 675}},
-                      ReachableCase{"screens unknown: kept as stored", {}, "-3,-30,282,250", {-3, -30}}),
+    ::testing::Values(
+        ReachableCase{"on the screen: kept", kOneScreen, "300,200,585,480", {300, 200}},
+        ReachableCase{
+            "title bar above the screen (a Wayland session's place)", kOneScreen, "-3,-30,282,250", {0, 24}},
+        ReachableCase{"past the right edge", kOneScreen, "1800,500,2085,780", {1635, 500}},
+        ReachableCase{"record button below the bottom edge", kOneScreen, "400,1050,685,1330", {400, 1035}},
+        ReachableCase{
+            "across two screens, wholly on them: kept", kTwoScreens, "1800,100,2085,380", {1800, 100}},
+        ReachableCase{
+            "below the smaller screen: onto the nearer one", kTwoScreens, "2000,900,2285,1180", {2000, 675}},
+        ReachableCase{"screens unknown: kept as stored", {}, "-3,-30,282,250", {-3, -30}}),
     [](const ::testing::TestParamInfo<ReachableCase>& info) { return "Case" + std::to_string(info.index); });
 
 TEST_F(FormStorageTest, AWindowThatDoesNotKnowItsPositionStoresAndRestoresNone) {

@@ -1,10 +1,10 @@
 #include "app/qt/qt_window_placement.h"
 
 #include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
 #include <QPoint>
 #include <QRect>
+#include <QScreen>
+#include <QWidget>
 #include <cmath>
 
 namespace orvimo {
@@ -76,7 +76,8 @@ bool QtWindowPlacement::KnowsPosition() const {
 
 std::vector<ScreenRect> QtWindowPlacement::Screens() const {
   std::vector<ScreenRect> screens;
-  for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(ToScreenRect(screen->geometry()));
+  for (const QScreen* screen : QGuiApplication::screens())
+    screens.push_back(ToScreenRect(screen->geometry()));
   return screens;
 }
 
@@ -85,10 +86,11 @@ std::vector<ScreenRect> QtWindowPlacement::VitalParts() const {
   const QRect frame = window_->frameGeometry();
   const QRect client = window_->geometry();
   const int titleBarHeight = frame != client ? client.top() - frame.top() : kAssumedTitleBarHeight;
-  std::vector<ScreenRect> parts{{frame.left() - client.left(), -titleBarHeight,
-                                 frame.right() + 1 - client.left(), 0}};
+  std::vector<ScreenRect> parts{
+      {frame.left() - client.left(), -titleBarHeight, frame.right() + 1 - client.left(), 0}};
   if (keepReachable_ != nullptr) {
-    parts.push_back(ToScreenRect(QRect(keepReachable_->mapTo(window_, QPoint(0, 0)), keepReachable_->size())));
+    parts.push_back(
+        ToScreenRect(QRect(keepReachable_->mapTo(window_, QPoint(0, 0)), keepReachable_->size())));
   }
   return parts;
 }
