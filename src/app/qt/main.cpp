@@ -3,6 +3,7 @@
 #include <QIcon>
 
 #include "app/qt/console_session.h"
+#include "app/qt/desktop_notifications.h"
 #include "app/qt/display_probe.h"
 #include "app/qt/program_services.h"
 #include "app/qt/qt_dialogs.h"
@@ -49,7 +50,8 @@ int main(int argc, char** argv) {
 
   orvimo::ProgramServices services;
   orvimo::QtDialogs dialogs;
-  orvimo::QtWindowFlasher flasher;
+  orvimo::DesktopNotifications notifications;
+  orvimo::QtWindowFlasher flasher(nullptr, &notifications);
   orvimo::TfrmMain window(services.With(dialogs, flasher, argc, argv));
   dialogs.SetOwner(&window);
   flasher.SetWindow(&window);
