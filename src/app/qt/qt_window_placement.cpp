@@ -159,7 +159,11 @@ int QtWindowPlacement::ScreenHeight() const {
 bool QtWindowPlacement::ApplicationMinimized() const { return window_->isMinimized(); }
 
 bool QtWindowPlacement::KnowsPosition() const {
-  return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+  // Wayland tells a client no place and takes none; offscreen and minimal have no screen anybody sees,
+  // and a place clamped to theirs would overwrite the one a desktop session stored.
+  const QString platform = QGuiApplication::platformName();
+  return !platform.startsWith(QLatin1String("wayland")) && platform != QLatin1String("offscreen") &&
+         platform != QLatin1String("minimal");
 }
 
 std::vector<ScreenRect> QtWindowPlacement::Screens() const {
