@@ -55,20 +55,27 @@ std::optional<std::vector<uint32_t>> Cardinals(xcb_connection_t* connection, xcb
   return values;
 }
 
+// Every window manager redirects the root window's children to itself; without one, nothing frames a
+// window.
+bool WindowManagerRuns(xcb_connection_t* connection, xcb_window_t root) {
+  xcb_get_window_attributes_reply_t* attributes =
+      xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, root), nullptr);
+  const bool runs =
+      attributes != nullptr && (attributes->all_event_masks & XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT) != 0;
+  std::free(attributes);
+  return runs;
+}
+
 // The frame the window manager will put around the window, asked for before the window is mapped
 // (_NET_REQUEST_FRAME_EXTENTS). No margins without a window manager; nullopt off X, or where the window
-// manager does not answer within a moment.
+// manager does not answer within a moment (one that knows no such request).
 std::optional<QMargins> FrameBeforeMapping(QWidget* window) {
   constexpr int kTries = 20, kTryIntervalMs = 5;
   auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
   xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
   if (connection == nullptr) return std::nullopt;
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-  // A window manager that runs names a window of its own that names itself; one that has gone leaves
-  // the root's name behind.
-  const xcb_atom_t check = Atom(connection, "_NET_SUPPORTING_WM_CHECK");
-  const auto named = Cardinals(connection, root, check, XCB_ATOM_WINDOW, 1);
-  if (!named || Cardinals(connection, named->front(), check, XCB_ATOM_WINDOW, 1) != named) return QMargins();
+  if (!WindowManagerRuns(connection, root)) return QMargins();
   xcb_client_message_event_t request{};
   request.response_type = XCB_CLIENT_MESSAGE;
   request.format = 32;
