@@ -158,6 +158,7 @@ TFormStorage::FoundRect TFormStorage::ReadRect(const std::string& name) {
 }
 
 void TFormStorage::RestorePlacement() {
+  if (!window_.KnowsPosition()) return;
   WindowPlacement placement = window_.Get();
   const int width = placement.right - placement.left;
   const int height = placement.bottom - placement.top;
@@ -179,7 +180,12 @@ void TFormStorage::RestorePlacement() {
   const bool sameScale = ReadInt("PixelsPerInch", pixelsPerInch) == pixelsPerInch;
   if ((!minMax.found && !normal.found) || !sameScale) return;
 
-  // The window has a fixed size: only the stored corner is used.
+  // The window has a fixed size: only the stored corner is used, moved where the user can reach the
+  // window (a place from another screen layout may lie off every screen now).
+  const ScreenPoint corner =
+      KeepOnScreens({placement.left, placement.top}, window_.VitalParts(), window_.Screens());
+  placement.left = corner.x;
+  placement.top = corner.y;
   placement.right = placement.left + width;
   placement.bottom = placement.top + height;
   if (placement.left < placement.right) {
@@ -212,13 +218,18 @@ void TFormStorage::WritePlacement(bool destroying) {
   backend_.Write("ShowCmd",
                  std::to_string(window_.ApplicationMinimized() ? kMinimisedShowCmd : placement.showCmd));
   backend_.Write("PixelsPerInch", std::to_string(window_.PixelsPerInch()));
+  // A position the window does not know would overwrite the one a session that knows it stored.
+  if (window_.KnowsPosition()) WritePositions(placement);
+  backend_.Write("Visible", destroying ? "1" : "0");
+}
+
+void TFormStorage::WritePositions(const WindowPlacement& placement) {
   const std::string minMax = JoinFour(placement.minX, placement.minY, placement.maxX, placement.maxY);
   backend_.Write(ScreenSizedName("MinMaxPos"), minMax);
   backend_.Write("MinMaxPos", minMax);
   const std::string normal = JoinFour(placement.left, placement.top, placement.right, placement.bottom);
   backend_.Write(ScreenSizedName("NormPos"), normal);
   backend_.Write("NormPos", normal);
-  backend_.Write("Visible", destroying ? "1" : "0");
 }
 
 void TFormStorage::WriteProperties() {

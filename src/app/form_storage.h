@@ -51,6 +51,7 @@ class TFormStorage {
   void RestoreProperties();
   void RestoreProperty(const StoredProperty& property);
   void WritePlacement(bool destroying);
+  void WritePositions(const WindowPlacement& placement);
   void WriteProperties();
   std::string ScreenSizedName(const std::string& name) const;
 

@@ -215,6 +215,7 @@ void MainForm::RunWhenFinishedAction() {
   switch (static_cast<WhenFinishedAction>(controls_.ListIndex(ControlId::cWhenFinished))) {
     case WhenFinishedAction::DoNothing:
       services_.flasher.FlashAppWindow(3);
+      services_.flasher.RecordingFinished(recorder_.CurrentFileName());
       break;
     case WhenFinishedAction::DisplayAlert: {
       const std::weak_ptr<MainForm*> form = self_;

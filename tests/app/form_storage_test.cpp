@@ -209,6 +209,63 @@ INSTANTIATE_TEST_SUITE_P(
                       PlacementCase{"nothing stored", {}, 96, std::nullopt}),
     [](const ::testing::TestParamInfo<PlacementCase>& info) { return "Case" + std::to_string(info.index); });
 
+struct ReachableCase {
+  std::string description;
+  std::vector<ScreenRect> screens;
+  std::string storedPlace;
+  ScreenPoint expected;
+  friend void PrintTo(const ReachableCase& c, std::ostream* out) { *out << c.description; }
+};
+
+class FormStorageReachableTest : public FormStorageTest,
+                                 public ::testing::WithParamInterface<ReachableCase> {};
+
+TEST_P(FormStorageReachableTest, KeepsTitleBarAndRecordButtonOnAScreen) {
+  const ReachableCase& c = GetParam();
+  window.screens = c.screens;
+  window.vitalParts = {{0, -24, 285, 0}, {5, 5, 47, 45}};  // title bar above the client area, button
+  backend.values["NormPos"] = c.storedPlace;
+
+  storage.Restore();
+
+  ASSERT_TRUE(window.applied.has_value());
+  EXPECT_EQ(window.applied->left, c.expected.x);
+  EXPECT_EQ(window.applied->top, c.expected.y);
+  EXPECT_EQ(window.applied->right - window.applied->left, 285) << "the size stays the window's own";
+}
+
+const std::vector<ScreenRect> kOneScreen{{0, 0, 1920, 1080}};
+const std::vector<ScreenRect> kTwoScreens{{0, 0, 1920, 1080}, {1920, 0, 3200, 720}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FormStorageReachableTest,
+    ::testing::Values(
+        ReachableCase{"on the screen: kept", kOneScreen, "300,200,585,480", {300, 200}},
+        ReachableCase{
+            "title bar above the screen (a Wayland session's place)", kOneScreen, "-3,-30,282,250", {0, 24}},
+        ReachableCase{"past the right edge", kOneScreen, "1800,500,2085,780", {1635, 500}},
+        ReachableCase{"record button below the bottom edge", kOneScreen, "400,1050,685,1330", {400, 1035}},
+        ReachableCase{
+            "across two screens, wholly on them: kept", kTwoScreens, "1800,100,2085,380", {1800, 100}},
+        ReachableCase{
+            "below the smaller screen: onto the nearer one", kTwoScreens, "2000,900,2285,1180", {2000, 675}},
+        ReachableCase{"screens unknown: kept as stored", {}, "-3,-30,282,250", {-3, -30}}),
+    [](const ::testing::TestParamInfo<ReachableCase>& info) { return "Case" + std::to_string(info.index); });
+
+TEST_F(FormStorageTest, AWindowThatDoesNotKnowItsPositionStoresAndRestoresNone) {
+  window.knowsPosition = false;
+  backend.values = {{"NormPos", "40,60,325,340"}, {"MinMaxPos", "1,2,3,4"}};
+
+  storage.Restore();
+  storage.Save();
+
+  EXPECT_FALSE(window.applied.has_value());
+  EXPECT_EQ(backend.values["NormPos"], "40,60,325,340") << "the place another session stored stays";
+  for (const auto& [name, value] : backend.writes) EXPECT_EQ(name.find("Pos"), std::string::npos) << name;
+  EXPECT_EQ(backend.values["PixelsPerInch"], "96");
+  EXPECT_EQ(backend.values["Visible"], "0");
+}
+
 TEST_F(FormStorageTest, AWindowWithoutWidthIsNotPlaced) {
   window.placement.right = window.placement.left;
   backend.values["NormPos"] = "40,60,325,340";

@@ -37,7 +37,7 @@ class MainWindowTest : public ::testing::Test {
                                                     .clock = clock,
                                                     .freeSpace = freeSpace,
                                                     .dialogs = dialogs,
-                                                    .flasher = flasher,
+                                                    .flasher = realFlasher ? *realFlasher : flasher,
                                                     .shutdown = shutdown,
                                                     .sleepInhibitor = sleepInhibitor,
                                                     .settings = settings,
@@ -88,6 +88,7 @@ class MainWindowTest : public ::testing::Test {
   FakeFreeSpace freeSpace;
   FakeDialogs dialogs;
   FakeFlasher flasher;
+  WindowFlasher* realFlasher = nullptr;  // set before Create: used instead of the fake
   FakeShutdown shutdown;
   FakeSleepInhibitor sleepInhibitor;
   MemorySettings settings;

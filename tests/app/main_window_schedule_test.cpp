@@ -1,9 +1,15 @@
 // The scheduled start, the stop conditions and the actions after a scheduled stop, driven by the fake
 // clock and by calling the status tick directly.
+#include <QDBusConnection>
+#include <QTest>
+
 #include <filesystem>
 
+#include "app/qt/desktop_notifications.h"
+#include "app/qt/qt_window_flasher.h"
 #include "app/when_finished.h"
 #include "main_window_fixture.h"
+#include "mock_login_manager.h"
 
 namespace orvimo::testing {
 namespace {
@@ -78,6 +84,49 @@ TEST_F(ScheduleTest, StopMomentMustBePassedStrictly) {
   EXPECT_FALSE(State().Recording);
   EXPECT_FALSE(window->cbStop->isChecked());
   EXPECT_EQ(flasher.counts, std::vector<int>{3});  // "Do nothing" flashes three times
+}
+
+// A flash shows nothing on Wayland: there the default action also tells the desktop which recording
+// finished, and says it on stderr when no notification service answers.
+TEST_F(ScheduleTest, OnWaylandTheDefaultActionNotifiesTheDesktop) {
+  PrivateSystemBus sessionBus;
+  ASSERT_TRUE(sessionBus.Running());
+  MockNotificationService service(sessionBus.Address());
+  ASSERT_TRUE(service.WaitUntilOnBus());
+  std::vector<std::string> reported;
+  DesktopNotifications notifications(QDBusConnection::connectToBus(sessionBus.Address(), "notifications"),
+                                     [&reported](const std::string& line) { reported.push_back(line); });
+  QtWindowFlasher waylandFlasher([](QWidget*, int) {}, &notifications, "wayland");
+  realFlasher = &waylandFlasher;
+  CreateWithOutput("take & <1>_[i].wav");
+  auto recordUntilTheScheduledStop = [this] {
+    ArmStopAt(clock.now + kSecond);
+    window->bRecClick();
+    clock.AdvanceSeconds(2);
+    Tick();
+    ASSERT_FALSE(State().Recording);
+  };
+
+  recordUntilTheScheduledStop();
+  QtWindowFlasher([](QWidget*, int) {}, &notifications, "xcb").RecordingFinished("flashed.wav");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !service.CallsOf("Notify").isEmpty(); }));
+  QTest::qWait(100);
+  const QList<QVariantList> calls = service.CallsOf("Notify");
+  ASSERT_EQ(calls.size(), 1) << "none where the window flashes";
+  const QVariantList& notify = calls.front();
+  ASSERT_EQ(notify.size(), 8);
+  EXPECT_EQ(notify[0].toString(), "Orvimo");
+  EXPECT_EQ(notify[3].toString(), kAlertText);
+  EXPECT_EQ(notify[4].toString(), QString::fromStdString(Path("take &amp; &lt;1&gt;_1.wav")))
+      << "the file as text, also where the body is read as markup";
+  EXPECT_TRUE(reported.empty());
+
+  service.Stop();
+  recordUntilTheScheduledStop();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !reported.empty(); }));
+  EXPECT_EQ(reported, std::vector<std::string>{std::string(kAlertText) + " " + Path("take & <1>_2.wav")});
+  realFlasher = nullptr;
+  Discard();
 }
 
 TEST_F(ScheduleTest, StopMomentAlreadyPastEndsTheRecordingAtTheFirstTick) {

@@ -19,7 +19,7 @@ const char kLogin1[] = "org.freedesktop.login1";
 const char kLogin1Path[] = "/org/freedesktop/login1";
 const char kManager[] = "org.freedesktop.login1.Manager";
 const char kMock[] = "org.freedesktop.DBus.Mock";
-const char kObserverName[] = "orvimo-test-observer";
+const char kObserverName[] = "orvimo-test-observer-";
 
 // Children die with the test process, so a crashed test leaves no daemon behind.
 void StartChild(QProcess& process, const QString& program, const QStringList& arguments) {
@@ -101,32 +101,37 @@ bool PrivateSystemBus::Running() const {
   return daemon_.state() == QProcess::Running && QFile::exists(SystemBusSocket());
 }
 
-MockLoginManager::MockLoginManager(const QString& busAddress)
-    : bus_(QDBusConnection::connectToBus(busAddress, kObserverName)) {
+DbusMock::DbusMock(const QString& busAddress, bool systemBus, const QString& templateName,
+                   const QString& service, const QString& path)
+    : observerName_(kObserverName + templateName),
+      service_(service),
+      path_(path),
+      bus_(QDBusConnection::connectToBus(busAddress, observerName_)) {
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert("DBUS_SYSTEM_BUS_ADDRESS", busAddress);
+  environment.insert(systemBus ? "DBUS_SYSTEM_BUS_ADDRESS" : "DBUS_SESSION_BUS_ADDRESS", busAddress);
   mock_.setProcessEnvironment(environment);
-  StartChild(mock_, "/usr/bin/python3", {"-m", "dbusmock", "--system", "--template", "logind"});
+  StartChild(mock_, "/usr/bin/python3",
+             {"-m", "dbusmock", systemBus ? "--system" : "--session", "--template", templateName});
 }
 
-MockLoginManager::~MockLoginManager() {
+DbusMock::~DbusMock() {
   StopChild(mock_);
-  QDBusConnection::disconnectFromBus(kObserverName);
+  QDBusConnection::disconnectFromBus(observerName_);
 }
 
-bool MockLoginManager::WaitUntilOnBus() {
+bool DbusMock::WaitUntilOnBus() {
   const QDeadlineTimer deadline(20000);
   while (!deadline.hasExpired() && mock_.state() != QProcess::NotRunning) {
-    if (bus_.isConnected() && bus_.interface()->isServiceRegistered(kLogin1)) return true;
+    if (bus_.isConnected() && bus_.interface()->isServiceRegistered(service_)) return true;
     QThread::msleep(50);
   }
   return false;
 }
 
-void MockLoginManager::Stop() { StopChild(mock_); }
+void DbusMock::Stop() { StopChild(mock_); }
 
-QList<QVariantList> MockLoginManager::CallsOf(const QString& method) {
-  QDBusMessage request = QDBusMessage::createMethodCall(kLogin1, kLogin1Path, kMock, "GetMethodCalls");
+QList<QVariantList> DbusMock::CallsOf(const QString& method) {
+  QDBusMessage request = QDBusMessage::createMethodCall(service_, path_, kMock, "GetMethodCalls");
   request << method;
   return ArrayOfStructures<QVariantList>(bus_, request, [](const QDBusArgument& call) {
     qulonglong timestamp = 0;
@@ -136,9 +141,12 @@ QList<QVariantList> MockLoginManager::CallsOf(const QString& method) {
   });
 }
 
-void MockLoginManager::Clear() {
-  bus_.call(QDBusMessage::createMethodCall(kLogin1, kLogin1Path, kMock, "ClearCalls"), QDBus::Block, 5000);
+void DbusMock::Clear() {
+  bus_.call(QDBusMessage::createMethodCall(service_, path_, kMock, "ClearCalls"), QDBus::Block, 5000);
 }
+
+MockLoginManager::MockLoginManager(const QString& busAddress)
+    : DbusMock(busAddress, true, "logind", kLogin1, kLogin1Path) {}
 
 QList<QStringList> MockLoginManager::Inhibitors() {
   const QDBusMessage request =

@@ -34,20 +34,34 @@ class PrivateSystemBus {
   QProcess daemon_;
 };
 
-// The mock login manager on the private bus; its org.freedesktop.DBus.Mock interface tells which
-// methods were called with which arguments.
-class MockLoginManager {
+// A python3-dbusmock template serving on a private bus (as the system or the session bus); its
+// org.freedesktop.DBus.Mock interface tells which methods were called with which arguments.
+class DbusMock {
  public:
-  explicit MockLoginManager(const QString& busAddress);
-  ~MockLoginManager();
+  DbusMock(const QString& busAddress, bool systemBus, const QString& templateName, const QString& service,
+           const QString& path);
+  ~DbusMock();
 
   bool WaitUntilOnBus();
   void Stop();
   qint64 Pid() const { return mock_.processId(); }
 
-  // The argument lists of every call of the given login manager method since the last Clear().
+  // The argument lists of every call of the given method since the last Clear().
   QList<QVariantList> CallsOf(const QString& method);
   void Clear();
+
+ protected:
+  const QString observerName_;
+  const QString service_;
+  const QString path_;
+  QDBusConnection bus_;
+  QProcess mock_;
+};
+
+// The mock login manager on the private system bus.
+class MockLoginManager : public DbusMock {
+ public:
+  explicit MockLoginManager(const QString& busAddress);
 
   // The inhibitor locks the login manager holds now, each as what, who, why and mode.
   QList<QStringList> Inhibitors();
@@ -57,10 +71,14 @@ class MockLoginManager {
   // From now on the given login manager method answers with this D-Bus error.
   bool Refuse(const QString& method, const QString& inSignature, const QString& outSignature,
               const QString& errorName);
+};
 
- private:
-  QDBusConnection bus_;
-  QProcess mock_;
+// A desktop's notification service (python3-dbusmock's notification_daemon) on a private session bus.
+class MockNotificationService : public DbusMock {
+ public:
+  explicit MockNotificationService(const QString& busAddress)
+      : DbusMock(busAddress, false, "notification_daemon", "org.freedesktop.Notifications",
+                 "/org/freedesktop/Notifications") {}
 };
 
 }  // namespace orvimo::testing

@@ -50,7 +50,8 @@ class FakeWindowPlacement : public WindowPlacementAccess {
  public:
   WindowPlacement placement{.left = 100, .top = 100, .right = 385, .bottom = 380};
   int pixelsPerInch = 96, screenWidth = 1920, screenHeight = 1080;
-  bool minimized = false, positionDesigned = false;
+  bool minimized = false, positionDesigned = false, knowsPosition = true;
+  std::vector<ScreenRect> screens, vitalParts;
   std::optional<WindowPlacement> applied;
 
   WindowPlacement Get() const override { return placement; }
@@ -63,6 +64,9 @@ class FakeWindowPlacement : public WindowPlacementAccess {
   int ScreenWidth() const override { return screenWidth; }
   int ScreenHeight() const override { return screenHeight; }
   bool ApplicationMinimized() const override { return minimized; }
+  bool KnowsPosition() const override { return knowsPosition; }
+  std::vector<ScreenRect> Screens() const override { return screens; }
+  std::vector<ScreenRect> VitalParts() const override { return vitalParts; }
 };
 
 }  // namespace orvimo::testing

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 #include <cmath>
 
 #include "app/qt/qt_window_placement.h"
@@ -10,21 +11,30 @@
 namespace orvimo {
 namespace {
 
-TEST(QtWindowPlacementTest, ReportsAndMovesTheWindow) {
+// The client area is reported and set alike, whatever frame the platform draws (offscreen draws one).
+TEST(QtWindowPlacementTest, ReportsAndMovesTheClientArea) {
   QWidget widget;
   widget.setFixedSize(285, 280);
-  widget.move(150, 120);
+  QWidget button(&widget);
+  button.setGeometry(5, 5, 42, 40);
+  widget.setGeometry(150, 120, 285, 280);
   widget.show();
-  QtWindowPlacement placement(&widget);
+  QtWindowPlacement placement(&widget, &button);
 
   WindowPlacement current = placement.Get();
   EXPECT_EQ(current.showCmd, 1);
-  EXPECT_EQ(current.left, 150);
-  EXPECT_EQ(current.top, 120);
-  EXPECT_EQ(current.right - current.left, widget.frameGeometry().width());
-  EXPECT_EQ(current.bottom - current.top, widget.frameGeometry().height());
+  EXPECT_EQ((std::vector<int>{current.left, current.top, current.right, current.bottom}),
+            (std::vector<int>{150, 120, 435, 400}));
   EXPECT_EQ((std::vector<int>{current.minX, current.minY, current.maxX, current.maxY}),
             (std::vector<int>{-1, -1, -1, -1}));
+  const QMargins frame = widget.windowHandle()->frameMargins();
+  const std::vector<ScreenRect> parts = placement.VitalParts();
+  ASSERT_EQ(parts.size(), 2u);
+  EXPECT_EQ((std::vector<int>{parts[0].left, parts[0].top, parts[0].right, parts[0].bottom}),
+            (std::vector<int>{-frame.left(), -frame.top(), 285 + frame.right(), 0}))
+      << "the title bar spans the frame above the client area";
+  EXPECT_EQ((std::vector<int>{parts[1].left, parts[1].top, parts[1].right, parts[1].bottom}),
+            (std::vector<int>{5, 5, 47, 45}));
 
   current.left = 300;
   current.top = 200;
@@ -32,8 +42,8 @@ TEST(QtWindowPlacementTest, ReportsAndMovesTheWindow) {
   placement.SetPositionDesigned();
   placement.Set(current);
 
-  EXPECT_EQ(widget.pos(), QPoint(300, 200));
-  EXPECT_EQ(widget.size(), QSize(285, 280));
+  EXPECT_EQ(widget.geometry(), QRect(300, 200, 285, 280));
+  EXPECT_EQ(placement.Get().left, 300);
   EXPECT_TRUE(widget.testAttribute(Qt::WA_Moved));
 
   widget.showMinimized();
@@ -51,6 +61,9 @@ TEST(QtWindowPlacementTest, ScreenFigures) {
   EXPECT_EQ(placement.ScreenWidth(), screen->size().width());
   EXPECT_EQ(placement.ScreenHeight(), screen->size().height());
   EXPECT_GT(placement.ScreenWidth(), 0);
+  if (QGuiApplication::platformName() == "offscreen") {
+    EXPECT_FALSE(placement.KnowsPosition()) << "a place on no screen anybody sees is not stored";
+  }
 }
 
 }  // namespace

@@ -332,23 +332,34 @@ e2e_sleep_until() {
   ((left <= 0)) || sleep "$left"
 }
 
-# e2e_mock_login_manager: a private system bus with a mock login manager (python3-dbusmock's logind
-# template), which only records what it is asked: nothing is switched off or held off for real.
-e2e_mock_login_manager() {
-  local bus_socket=$E2E_WORK/system_bus_socket
+# e2e_private_bus <system|session>: a bus daemon of this test's own, exported as the system or the
+# session bus.
+e2e_private_bus() {
+  local kind=$1
+  local bus_socket=$E2E_WORK/${kind}_bus_socket
   # A unix socket path holds at most 107 bytes: a deep build tree puts the socket under /tmp.
-  ((${#bus_socket} <= 100)) || bus_socket=$(mktemp -d /tmp/orvimo-bus.XXXXXX)/system_bus_socket
-  cat >"$E2E_WORK/bus.conf" <<CONF
+  ((${#bus_socket} <= 100)) || bus_socket=$(mktemp -d /tmp/orvimo-bus.XXXXXX)/${kind}_bus_socket
+  cat >"$E2E_WORK/$kind-bus.conf" <<CONF
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig><type>session</type><listen>unix:path=$bus_socket</listen><auth>EXTERNAL</auth>
 <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/>
 <allow own="*"/></policy></busconfig>
 CONF
-  dbus-daemon --nofork --nopidfile --config-file="$E2E_WORK/bus.conf" </dev/null >"$E2E_WORK/bus.log" 2>&1 &
+  dbus-daemon --nofork --nopidfile --config-file="$E2E_WORK/$kind-bus.conf" </dev/null >"$E2E_WORK/$kind-bus.log" 2>&1 &
   E2E_PIDS+=($!)
-  export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$bus_socket
-  e2e_expect "the private system bus is up" e2e_wait_for 10 test -S "$bus_socket"
+  if [[ $kind == system ]]; then
+    export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$bus_socket
+  else
+    export DBUS_SESSION_BUS_ADDRESS=unix:path=$bus_socket
+  fi
+  e2e_expect "the private $kind bus is up" e2e_wait_for 10 test -S "$bus_socket"
+}
+
+# e2e_mock_login_manager: a private system bus with a mock login manager (python3-dbusmock's logind
+# template), which only records what it is asked: nothing is switched off or held off for real.
+e2e_mock_login_manager() {
+  e2e_private_bus system
   "$E2E_PYTHON" -m dbusmock --system --template logind </dev/null >"$E2E_WORK/logind.log" 2>&1 &
   E2E_PIDS+=($!)
   e2e_expect "the mock login manager answers" e2e_wait_for 20 e2e_mock_answers

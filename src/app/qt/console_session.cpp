@@ -28,10 +28,6 @@ std::string OneLine(std::string text) {
 
 }  // namespace
 
-bool NoDisplayToConnectTo() {
-  return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
 void ConsoleDialogs::ShowError(const std::string& text) { problems_.push_back(text); }
 
 void ConsoleDialogs::ShowWarning(const std::string& text) {

@@ -15,9 +15,6 @@ namespace orvimo {
 
 class TfrmMain;
 
-// No display to connect to: neither DISPLAY nor WAYLAND_DISPLAY names one (empty counts as none).
-bool NoDisplayToConnectTo();
-
 // The program without a window: the same window and engine on Qt's offscreen platform, reporting on the
 // console. Returns the exit status.
 int RunWithoutDisplay(int argc, char** argv);

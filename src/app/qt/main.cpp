@@ -3,6 +3,8 @@
 #include <QIcon>
 
 #include "app/qt/console_session.h"
+#include "app/qt/desktop_notifications.h"
+#include "app/qt/display_probe.h"
 #include "app/qt/program_services.h"
 #include "app/qt/qt_dialogs.h"
 #include "app/qt/qt_window_flasher.h"
@@ -12,6 +14,7 @@
 #include "controls/qt/buffer_image.h"
 #include "controls/qt/system_colors.h"
 #include "controls/record_glyph.h"
+#include "recording/recorder.h"
 
 namespace {
 
@@ -26,8 +29,12 @@ QIcon ProgramIcon() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // No display: the same window and engine record from the command line, reporting on the console.
-  if (orvimo::NoDisplayToConnectTo()) return orvimo::RunWithoutDisplay(argc, argv);
+  // No display that answers: the same window and engine record from the command line, reporting on
+  // the console.
+  const orvimo::DisplayChoice display = orvimo::ChooseDisplay(orvimo::ProbeDisplays());
+  if (!display.message.empty()) orvimo::LogFault(display.message);
+  if (!display.withWindow) return orvimo::RunWithoutDisplay(argc, argv);
+  if (!display.platforms.empty()) qputenv("QT_QPA_PLATFORM", display.platforms.c_str());
   // The meter sends a small picture fifty times a second. Through shared memory Qt waits for the X
   // server to finish with the last one before it paints the next (a round trip per frame, and a second
   // wake-up for the server's answer); sent over the socket, a few kilobytes cost less. A user's own
@@ -43,7 +50,8 @@ int main(int argc, char** argv) {
 
   orvimo::ProgramServices services;
   orvimo::QtDialogs dialogs;
-  orvimo::QtWindowFlasher flasher;
+  orvimo::DesktopNotifications notifications;
+  orvimo::QtWindowFlasher flasher(nullptr, &notifications);
   orvimo::TfrmMain window(services.With(dialogs, flasher, argc, argv));
   dialogs.SetOwner(&window);
   flasher.SetWindow(&window);

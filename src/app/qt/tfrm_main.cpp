@@ -34,7 +34,7 @@ TfrmMain::TfrmMain(AppServices services, QWidget* parent)
     : QWidget(parent), MainForm(std::move(services), static_cast<FormControls&>(*this)) {
   CreateControls();
   WireEvents();
-  ownPlacement_ = std::make_unique<QtWindowPlacement>(this);
+  ownPlacement_ = std::make_unique<QtWindowPlacement>(this, bRec);
   StartUp(*ownPlacement_);
 }
 
