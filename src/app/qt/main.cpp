@@ -2,6 +2,10 @@
 #include <QApplication>
 #include <QIcon>
 
+#include <cstdio>
+#include <string>
+
+#include "app/command_line.h"
 #include "app/qt/console_session.h"
 #include "app/qt/desktop_notifications.h"
 #include "app/qt/display_probe.h"
@@ -13,6 +17,7 @@
 #include "app/qt/tfrm_main.h"
 #include "controls/qt/buffer_image.h"
 #include "controls/qt/system_colors.h"
+#include "cmdline/usage.h"
 #include "controls/record_glyph.h"
 #include "recording/recorder.h"
 
@@ -29,6 +34,10 @@ QIcon ProgramIcon() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The help and the version answer before anything else starts: no display, sound server or settings.
+  const std::string info = orvimo::ProgramInfoText(orvimo::JoinCommandLine({argv, argv + argc}),
+                                                   orvimo::CommandLinePlatform::kPosix);
+  if (!info.empty()) return std::fputs(info.c_str(), stdout) < 0 || std::fflush(stdout) != 0 ? 1 : 0;
   // No display that answers: the same window and engine record from the command line, reporting on
   // the console.
   const orvimo::DisplayChoice display = orvimo::ChooseDisplay(orvimo::ProbeDisplays());

@@ -4,8 +4,10 @@
 #include <commctrl.h>
 
 #include <exception>
+#include <string>
 
 #include "app/app_services.h"
+#include "app/win32/program_info_output.h"
 #include "app/win32/registry_settings_backend.h"
 #include "app/win32/system_services.h"
 #include "app/win32/tfrm_main.h"
@@ -14,6 +16,7 @@
 #include "app/win32/win32_sleep_inhibitor.h"
 #include "base/win32/wide_text.h"
 #include "capture/win32/wave_in_audio_library.h"
+#include "cmdline/usage.h"
 #include "controls/win32/win32_system_colors.h"
 
 namespace {
@@ -47,6 +50,9 @@ int RunMessageLoop(orvimo::win32::TfrmMain& window) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
   using namespace orvimo;
+  // The help and the version answer before anything else starts: no window, device or registry.
+  const std::string info = ProgramInfoText(win32::ProcessCommandLine(), CommandLinePlatform::kWindows);
+  if (!info.empty()) return win32::ShowProgramInfo(info);
   INITCOMMONCONTROLSEX commonControls{
       sizeof commonControls, ICC_STANDARD_CLASSES | ICC_DATE_CLASSES | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES};
   InitCommonControlsEx(&commonControls);
