@@ -30,8 +30,8 @@ inline const char* AccessibleNameOf(ControlId control) {
     case ControlId::lFilename: return "File";
     case ControlId::lRecorded: return "Recorded";
     case ControlId::lFree: return "Free";
-    case ControlId::GroupBox1: return "Output";
-    case ControlId::GroupBox2: return "Scheduler";
+    case ControlId::GroupBox1: return "Input Device";
+    case ControlId::GroupBox2: return "Output";
     case ControlId::bRec: return "Record";
     case ControlId::bSave: return "Browse...";
   }
