@@ -16,6 +16,7 @@
 
 #include <utility>
 
+#include "app/accessible_texts.h"
 #include "app/qt/date_time_picker.h"
 #include "app/qt/qt_window_placement.h"
 #include "base/file_name_text.h"
@@ -164,10 +165,24 @@ void TfrmMain::PutEditText(ControlId edit, const std::string& bytes) {
 
 void TfrmMain::PutLabelText(ControlId label, const std::string& text) {
   ControlAs<QLabel>(label)->setText(FromLocal(text));
+  UpdateLabelReading(label);
 }
 
 void TfrmMain::PutHint(ControlId control, const std::string& hint) {
   ControlAs<QWidget>(control)->setToolTip(FromLocal(hint));
+  UpdateLabelReading(control);
+}
+
+void TfrmMain::UpdateLabelReading(ControlId label) {
+  if (label != ControlId::lMessage && label != ControlId::lFilename && label != ControlId::lRecorded &&
+      label != ControlId::lFree) {
+    return;
+  }
+  auto* widget = ControlAs<QLabel>(label);
+  // The status line's hint holds notes besides its message; only its text is read.
+  const QByteArray hint = label == ControlId::lMessage ? QByteArray() : widget->toolTip().toLocal8Bit();
+  widget->setAccessibleName(
+      FromLocal(LabelReading(label, widget->text().toLocal8Bit().toStdString(), hint.toStdString())));
 }
 
 void TfrmMain::PutLabelColor(ControlId label, uint32_t color) {
@@ -185,6 +200,12 @@ void TfrmMain::PutFocus(ControlId control) { ControlAs<QWidget>(control)->setFoc
 
 void TfrmMain::PutRecordGlyph(int imageIndex) { bRec->SetImageIndex_Normal(imageIndex); }
 
+void TfrmMain::PutRecordButtonState(RecordButtonState state) {
+  bRec->SetSecondActionName(QString::fromLatin1(PauseActionName(state)));
+  bRec->setAccessibleDescription(FromLocal(RecordButtonDescription(state)));
+  bRec->setAccessibleName(QString::fromLatin1(RecordButtonName(state)));
+}
+
 void TfrmMain::StartTimer(TimerId timer) { TimerOf(timer)->start(); }
 
 void TfrmMain::StopTimer(TimerId timer) { TimerOf(timer)->stop(); }
@@ -200,6 +221,8 @@ void TfrmMain::PutTimerInterval(TimerId timer, int milliseconds) {
 TBitmap32& TfrmMain::MeterBuffer() { return vubox->Buffer(); }
 
 void TfrmMain::FlushMeter() { vubox->Flush(); }
+
+void TfrmMain::PutMeterLevel(int percent) { vubox->SetAccessibleValue(percent); }
 
 bool TfrmMain::WindowShowing() const { return isVisible() && !isMinimized(); }
 

@@ -9,15 +9,18 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
 
 #include <limits>
 
+#include "app/accessible_texts.h"
 #include "app/qt/date_time_picker.h"
 #include "app/qt/tfrm_main.h"
 #include "services/status_texts.h"
+#include "controls/qt/accessible_controls.h"
 #include "controls/qt/paint_box32.h"
 #include "controls/qt/tambor_button.h"
 #include "controls/record_glyph.h"
@@ -76,6 +79,7 @@ QIcon FloppyIcon() {
 }  // namespace
 
 void TfrmMain::CreateControls() {
+  InstallControlsAccessibility();
   setWindowTitle(QString::fromLatin1(kWindowCaption));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -90,6 +94,7 @@ void TfrmMain::CreateControls() {
   CreateGroupBox2();
   CreateGroupBox3();
   SetTabOrder();
+  NameControls();
 }
 
 void TfrmMain::CreateTimers() {
@@ -160,7 +165,8 @@ void TfrmMain::CreateGroupBox2() {
   bSave->setIcon(FloppyIcon());
   bSave->setIconSize(QSize(16, 16));
   bSave->setToolTip(QStringLiteral("Browse..."));
-  bSave->setFocusPolicy(Qt::NoFocus);
+  bSave->setFocusPolicy(Qt::TabFocus);
+  Label1->setBuddy(eOutfile);
 
   cOutFormatB = MakeList(GroupBox2, {8, 39, 59, 21}, {QStringLiteral("8-bit"), QStringLiteral("16-bit")}, 1);
   cOutFormatB->setObjectName(QStringLiteral("cOutFormatB"));
@@ -176,6 +182,7 @@ void TfrmMain::CreateGroupBox2() {
   cOutHz->setValue(44100);
   Label12 = new QLabel(QStringLiteral("Hz"), GroupBox2);
   Label12->setGeometry(263, 43, 12, 13);
+  Label12->setBuddy(cOutHz);
 }
 
 void TfrmMain::CreateGroupBox3() {
@@ -229,13 +236,34 @@ void TfrmMain::CreateGroupBox3() {
                             QStringLiteral("Start new recording"), QStringLiteral("Shutdown computer")},
                            0);
   cWhenFinished->setObjectName(QStringLiteral("cWhenFinished"));
+  Label3->setBuddy(cWhenFinished);
 }
 
+// As the eye reads the window: the record button, then each group from left to right and top to bottom.
 void TfrmMain::SetTabOrder() {
-  const std::vector<QWidget*> order{cInputDevice,  eOutfile,   cOutHz,   cOutType, cOutFormatC, cOutFormatB,
-                                    cbStart,       cbStop,     dtStop,   dtStart,  dtTStart,    dtTStop,
-                                    cWhenFinished, rbStopTime, rbStopAt, cStopAt,  seStopAt};
+  const std::vector<QWidget*> order{bRec,    cInputDevice, eOutfile,   bSave,      cOutFormatB,
+                                    cOutFormatC, cOutType, cOutHz,     cbStart,    dtStart,
+                                    dtTStart, cbStop,      rbStopTime, dtStop,     dtTStop,
+                                    rbStopAt, seStopAt,    cStopAt,    cWhenFinished};
   for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+// What a screen reader calls each control: its purpose, as the labels beside it tell the eye.
+void TfrmMain::NameControls() {
+  setAccessibleName(windowTitle());
+  for (ControlId id : {ControlId::cInputDevice, ControlId::cInputInput, ControlId::cOutFormatB,
+                       ControlId::cOutFormatC, ControlId::cOutType, ControlId::cStopAt, ControlId::cWhenFinished,
+                       ControlId::cOutHz, ControlId::seStopAt, ControlId::cbStart, ControlId::cbStop,
+                       ControlId::rbStopTime, ControlId::rbStopAt, ControlId::dtStart, ControlId::dtTStart,
+                       ControlId::dtStop, ControlId::dtTStop, ControlId::eOutfile, ControlId::bSave}) {
+    WidgetOf(id)->setAccessibleName(QString::fromLatin1(AccessibleNameOf(id)));
+  }
+  for (ControlId id : {ControlId::lMessage, ControlId::lFilename, ControlId::lRecorded, ControlId::lFree}) {
+    UpdateLabelReading(id);
+  }
+  vubox->setAccessibleName(QStringLiteral("Level"));
+  bRec->setToolTip(QString::fromLatin1(kRecordButtonHint));
+  PutRecordButtonState(RecordButtonState::Idle);
 }
 
 // User actions only: code that changes a control does so quietly and runs the change handling itself,
@@ -263,6 +291,19 @@ void TfrmMain::WireEvents() {
   connect(eOutfile, &QLineEdit::textChanged, this, changed(ControlId::eOutfile));
   connect(Timer, &QTimer::timeout, this, [this] { TimerFired(TimerId::Timer); });
   connect(vuTimer, &QTimer::timeout, this, [this] { TimerFired(TimerId::vuTimer); });
+  WireShortcuts();
+}
+
+// The keys do exactly what the mouse does on the record button, from anywhere in the window; so do
+// the button's accessible actions.
+void TfrmMain::WireShortcuts() {
+  const auto leftClick = [this] { Guarded([this] { bRecClick(); }); };
+  const auto rightClick = [this] { Guarded([this] { bRecMouseDown(MouseButton::kRight); }); };
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this), &QShortcut::activated, this, leftClick);
+  for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::Key_Pause)}) {
+    connect(new QShortcut(keys, this), &QShortcut::activated, this, rightClick);
+  }
+  connect(bRec, &TTamborButton::secondAction, this, rightClick);
 }
 
 }  // namespace orvimo

@@ -1,6 +1,8 @@
 #include "controls/qt/accessible_controls.h"
 
+#include <QAbstractItemView>
 #include <QAccessibleWidget>
+#include <QComboBox>
 
 #include "controls/qt/paint_box32.h"
 #include "controls/qt/tambor_button.h"
@@ -59,7 +61,47 @@ class LevelAccessible : public QAccessibleWidget, public QAccessibleValueInterfa
   TPaintBox32* Box() const { return static_cast<TPaintBox32*>(widget()); }
 };
 
+// A drop-down list that is read by its own name. Qt on Linux names a drop-down by its current text and
+// leaves its purpose to a label's relation; a list without a label beside it would have no purpose
+// at all. The name is the one given (the current text while none is), the value the current text,
+// the list of items its one child.
+class NamedComboBoxAccessible : public QAccessibleWidget {
+ public:
+  explicit NamedComboBoxAccessible(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {}
+
+  QString text(QAccessible::Text kind) const override {
+    if (kind == QAccessible::Value) return Box()->currentText();
+    if (kind == QAccessible::Name && Box()->accessibleName().isEmpty()) return Box()->currentText();
+    return QAccessibleWidget::text(kind);
+  }
+  int childCount() const override { return 1; }
+  QAccessibleInterface* child(int index) const override {
+    return index == 0 ? QAccessible::queryAccessibleInterface(Box()->view()) : nullptr;
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    return child != nullptr && child->object() == Box()->view() ? 0 : -1;
+  }
+  QStringList actionNames() const override { return {showMenuAction(), pressAction()}; }
+  void doAction(const QString& name) override {
+    if (name != showMenuAction() && name != pressAction()) return;
+    if (Box()->view()->isVisible()) {
+      Box()->hidePopup();
+    } else {
+      Box()->showPopup();
+    }
+  }
+
+ private:
+  QComboBox* Box() const { return static_cast<QComboBox*>(widget()); }
+};
+
 QAccessibleInterface* ControlsAccessibleFactory(const QString& className, QObject* object) {
+  if (className == QLatin1String("QComboBox")) {
+    auto* box = static_cast<QComboBox*>(object);
+    // A list that can be typed into keeps Qt's own reading, with its edit.
+    if (box->isEditable()) return nullptr;
+    return new NamedComboBoxAccessible(box);
+  }
   if (className == QLatin1String(TTamborButton::staticMetaObject.className())) {
     return new TamborButtonAccessible(static_cast<TTamborButton*>(object));
   }
