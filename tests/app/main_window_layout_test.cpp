@@ -22,13 +22,13 @@ TEST_F(MainWindowTest, ControlsSitWhereTheyBelong) {
   TfrmMain& w = *window;
   const std::vector<Place> places{
       {w.Panel1, {0, 0, 285, 50}},        {w.bRec, {5, 5, 42, 40}},
-      {w.lMessage, {50, 5, 160, 14}},     {w.lFilename, {50, 21, 160, 14}},
-      {w.lRecorded, {212, 5, 67, 14}},    {w.lFree, {212, 21, 67, 14}},
+      {w.lMessage, {50, 5, 144, 14}},     {w.lFilename, {50, 21, 144, 14}},
+      {w.lRecorded, {196, 5, 83, 14}},    {w.lFree, {196, 21, 83, 14}},
       {w.vubox, {50, 37, 229, 8}},        {w.GroupBox1, {0, 50, 285, 45}},
       {w.cInputDevice, {8, 17, 270, 21}}, {w.GroupBox2, {0, 95, 285, 67}},
       {w.eOutfile, {53, 14, 205, 21}},    {w.bSave, {258, 14, 22, 21}},
-      {w.cOutFormatB, {8, 39, 59, 21}},   {w.cOutFormatC, {71, 39, 59, 21}},
-      {w.cOutType, {134, 39, 59, 21}},    {w.cOutHz, {197, 39, 61, 21}},
+      {w.cOutFormatB, {8, 39, 59, 21}},   {w.cOutFormatC, {70, 39, 64, 21}},
+      {w.cOutType, {137, 39, 53, 21}},    {w.cOutHz, {193, 39, 67, 21}},
       {w.GroupBox3, {0, 162, 285, 118}},  {w.cbStart, {8, 17, 63, 17}},
       {w.dtStart, {78, 15, 107, 21}},     {w.dtTStart, {190, 15, 88, 21}},
       {w.cbStop, {8, 42, 51, 17}},        {w.rbStopTime, {59, 43, 17, 17}},

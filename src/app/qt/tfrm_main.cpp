@@ -29,6 +29,21 @@ namespace {
 
 QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text.c_str()); }
 
+constexpr qreal kSmallestTimePointSize = 5;
+
+// A time label keeps its place: a time longer than its room (thousands of hours free at a low rate) is
+// set smaller rather than cut.
+void FitTextToWidth(QLabel* label, qreal pointSize) {
+  QFont font = label->font();
+  font.setPointSizeF(pointSize);
+  const int room = label->contentsRect().width();
+  while (font.pointSizeF() > kSmallestTimePointSize &&
+         QFontMetrics(font).horizontalAdvance(label->text()) > room) {
+    font.setPointSizeF(font.pointSizeF() - 0.5);
+  }
+  if (font != label->font()) label->setFont(font);
+}
+
 }  // namespace
 
 TfrmMain::TfrmMain(AppServices services, QWidget* parent)
@@ -164,7 +179,9 @@ void TfrmMain::PutEditText(ControlId edit, const std::string& bytes) {
 }
 
 void TfrmMain::PutLabelText(ControlId label, const std::string& text) {
-  ControlAs<QLabel>(label)->setText(FromLocal(text));
+  auto* widget = ControlAs<QLabel>(label);
+  widget->setText(FromLocal(text));
+  if (label == ControlId::lRecorded || label == ControlId::lFree) FitTextToWidth(widget, font().pointSizeF());
   UpdateLabelReading(label);
 }
 

@@ -117,17 +117,19 @@ void TfrmMain::CreatePanel1() {
   bRec->setGeometry(5, 5, 42, 40);
   SetUpRecordButton(bRec->Core());
 
-  lMessage = MakeColouredLabel(Panel1, {50, 5, 160, 14}, 0x800000, true);
+  // The time labels are wider than drawn and the status line narrower: DejaVu Sans needs 81 pixels for
+  // " 119 : 04 : 37", the status line's own messages at most 125.
+  lMessage = MakeColouredLabel(Panel1, {50, 5, 144, 14}, 0x800000, true);
   lMessage->setObjectName(QStringLiteral("lMessage"));
   lMessage->setText(QString::fromLatin1(kWindowCaption));
-  lFilename = MakeColouredLabel(Panel1, {50, 21, 160, 14}, 0x808080, false);
+  lFilename = MakeColouredLabel(Panel1, {50, 21, 144, 14}, 0x808080, false);
   lFilename->setObjectName(QStringLiteral("lFilename"));
   lFilename->setText(QStringLiteral("Orvimo 2 - sound to WAV"));
-  lRecorded = MakeColouredLabel(Panel1, {212, 5, 67, 14}, 0x000080, true);
+  lRecorded = MakeColouredLabel(Panel1, {196, 5, 83, 14}, 0x000080, true);
   lRecorded->setObjectName(QStringLiteral("lRecorded"));
   lRecorded->setText(QStringLiteral("00 : 00 : 00"));
   lRecorded->setToolTip(QStringLiteral("Time recorded"));
-  lFree = MakeColouredLabel(Panel1, {212, 21, 67, 14}, 0x008000, true);
+  lFree = MakeColouredLabel(Panel1, {196, 21, 83, 14}, 0x008000, true);
   lFree->setObjectName(QStringLiteral("lFree"));
   lFree->setText(QStringLiteral("00 : 00 : 00"));
   lFree->setToolTip(QStringLiteral("Time remaining on disk"));
@@ -154,7 +156,8 @@ void TfrmMain::CreateGroupBox2() {
   GroupBox2->setGeometry(0, 95, kClientWidth, 67);
 
   Label1 = new QLabel(QStringLiteral("To File:"), GroupBox2);
-  Label1->setGeometry(9, 18, 35, 13);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setGeometry(9, 18, 43, 13);  // "To File:" needs 37 pixels in DejaVu Sans
   eOutfile = new QLineEdit(QStringLiteral("Recording_[i].wav"), GroupBox2);
   eOutfile->setObjectName(QStringLiteral("eOutfile"));
   eOutfile->setGeometry(53, 14, 205, 21);
@@ -170,18 +173,21 @@ void TfrmMain::CreateGroupBox2() {
 
   cOutFormatB = MakeList(GroupBox2, {8, 39, 59, 21}, {QStringLiteral("8-bit"), QStringLiteral("16-bit")}, 1);
   cOutFormatB->setObjectName(QStringLiteral("cOutFormatB"));
-  cOutFormatC = MakeList(GroupBox2, {71, 39, 59, 21}, {QStringLiteral("Mono"), QStringLiteral("Stereo")}, 1);
+  // The format row gives "Stereo" and a six-digit rate their room in DejaVu Sans, taken from the
+  // file type's list, whose texts are short.
+  cOutFormatC = MakeList(GroupBox2, {70, 39, 64, 21}, {QStringLiteral("Mono"), QStringLiteral("Stereo")}, 1);
   cOutFormatC->setObjectName(QStringLiteral("cOutFormatC"));
-  cOutType = MakeList(GroupBox2, {134, 39, 59, 21}, {QStringLiteral("WAV"), QStringLiteral("RAW")}, 0);
+  cOutType = MakeList(GroupBox2, {137, 39, 53, 21}, {QStringLiteral("WAV"), QStringLiteral("RAW")}, 0);
   cOutType->setObjectName(QStringLiteral("cOutType"));
   cOutType->setEnabled(false);
   cOutHz = new QSpinBox(GroupBox2);
   cOutHz->setObjectName(QStringLiteral("cOutHz"));
-  cOutHz->setGeometry(197, 39, 61, 21);
+  cOutHz->setGeometry(193, 39, 67, 21);
   cOutHz->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
   cOutHz->setValue(44100);
   Label12 = new QLabel(QStringLiteral("Hz"), GroupBox2);
-  Label12->setGeometry(263, 43, 12, 13);
+  Label12->setObjectName(QStringLiteral("Label12"));
+  Label12->setGeometry(263, 43, 18, 13);
   Label12->setBuddy(cOutHz);
 }
 
@@ -230,6 +236,7 @@ void TfrmMain::CreateGroupBox3() {
   cStopAt->setObjectName(QStringLiteral("cStopAt"));
 
   Label3 = new QLabel(QStringLiteral("When finished:"), GroupBox3);
+  Label3->setObjectName(QStringLiteral("Label3"));
   Label3->setGeometry(9, 94, 82, 13);  // wide enough for the text in the fonts found here
   cWhenFinished = MakeList(GroupBox3, {92, 90, 186, 21},
                            {QStringLiteral("Do nothing"), QStringLiteral("Display alert"),
