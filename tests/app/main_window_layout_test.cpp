@@ -143,6 +143,7 @@ TEST_F(MainWindowTest, AssistiveTechnologyReadsEveryControlByItsPurpose) {
       {w.lRecorded, "Recorded: 00 : 00 : 00 (0 B)"},
   };
   for (const auto& [widget, name] : names) EXPECT_EQ(AccessibleText(widget, QAccessible::Name), name);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(&w)->role(), QAccessible::Window);
   EXPECT_EQ(QAccessible::queryAccessibleInterface(w.vubox)->role(), QAccessible::ProgressBar);
   EXPECT_EQ(Hint(w.bRec), kRecordButtonHint);
 

@@ -1,4 +1,5 @@
 // The window's controls: places, texts, defaults, colours, hints, tab order and events.
+#include <QAccessibleWidget>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -76,10 +77,21 @@ QIcon FloppyIcon() {
   return QIcon(pixmap);
 }
 
+// The window reads as a window with its caption, not as an anonymous filler.
+QAccessibleInterface* WindowAccessibleFactory(const QString& className, QObject* object) {
+  if (className != QLatin1String(TfrmMain::staticMetaObject.className())) return nullptr;
+  return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+}
+
 }  // namespace
 
 void TfrmMain::CreateControls() {
   InstallControlsAccessibility();
+  static const bool windowFactoryInstalled = [] {
+    QAccessible::installFactory(&WindowAccessibleFactory);
+    return true;
+  }();
+  (void)windowFactoryInstalled;
   setWindowTitle(QString::fromLatin1(kWindowCaption));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

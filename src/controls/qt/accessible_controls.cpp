@@ -51,6 +51,8 @@ class LevelAccessible : public QAccessibleWidget, public QAccessibleValueInterfa
     if (kind == QAccessible::Value) return QString::number(Box()->AccessibleValue()) + QStringLiteral(" %");
     return QAccessibleWidget::text(kind);
   }
+  // Nobody sets a level: none of the increase and decrease actions of a value.
+  QStringList actionNames() const override { return {}; }
   QVariant currentValue() const override { return Box()->AccessibleValue(); }
   void setCurrentValue(const QVariant&) override {}
   QVariant maximumValue() const override { return 100; }
