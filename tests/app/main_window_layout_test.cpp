@@ -150,7 +150,10 @@ TEST_F(MainWindowTest, AssistiveTechnologyReadsEveryControlByItsPurpose) {
   freeSpace.bytes = 882000;  // five seconds of the format
   window->SetOutfileText(Path("take.wav"));
   window->bRecClick();
+  audio.SetLevel(16384, 0);
+  for (int frame = 0; frame < 25; ++frame) window->vuTimerTimer();  // half a second
   window->bRecMouseDown(MouseButton::kRight);
+  EXPECT_EQ(w.vubox->AccessibleValue(), 50);
   EXPECT_EQ(AccessibleText(w.lMessage, QAccessible::Name), "Status: PAUSED");
   EXPECT_EQ(AccessibleText(w.lFree, QAccessible::Name), "Free: 00 : 00 : 05 (861.32 KB)");
   EXPECT_EQ(AccessibleText(w.lFilename, QAccessible::Name), "File: " + Path("take.wav"));

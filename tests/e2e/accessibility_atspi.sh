@@ -25,7 +25,6 @@ atspi() { "$E2E_PYTHON" "$E2E_LIB_DIR/atspi.py" "$@" 2>>"$E2E_WORK/atspi.log"; }
 button_field() { atspi button | sed -n "s/^$1=//p"; }
 level_above_zero() { (($(atspi level || echo 0) > 0)); }
 
-e2e_play_tone 1000 40
 e2e_start
 e2e_find_window
 on_the_bus() { atspi button >/dev/null; }
@@ -63,12 +62,23 @@ e2e_expect "the time labels say what they are" grep -qE "label \| Recorded: 00 :
 e2e_expect "the free time is read with its size" grep -qE "label \| Free: [ 0-9]+ : [0-9]{2} : [0-9]{2} \([0-9.,]+ [KMGT]?B\)" <<<"$tree"
 e2e_expect "the record button is a push button" test "$(button_field role)" = "push button"
 e2e_expect "its actions are Press and Pause" grep -q "^Press,Pause" <<<"$(button_field actions)"
+# The tone begins while a screen reader listens: the level's change is announced.
+atspi events 3 >"$E2E_WORK/level-events.txt" &
+listener=$!
+sleep 0.5
+e2e_play_tone 1000 40
 e2e_expect "the meter reads the tone's level above 0" e2e_wait_for 5 level_above_zero
 e2e_log "level $(atspi level)"
+wait "$listener" || true
+e2e_expect "the level's change is announced" grep -qE "accessible-value \| progress bar \| Level" "$E2E_WORK/level-events.txt"
 
 atspi do Press
 e2e_expect "its press starts a recording into Recording_1.wav" e2e_wait_growing Recording_1.wav 8
 e2e_expect "it is named \"Stop recording\" now" test "$(button_field name)" = "Stop recording"
+events=$(atspi events 2.5)
+e2e_log "what the window announced over 2.5 s while recording:"
+sed 's/^/    /' <<<"$events"
+e2e_expect "the recorded time's changes are announced" grep -qE "accessible-name \| label \| Recorded: 00 : 00 : 0[1-9]" <<<"$events"
 atspi do Pause
 e2e_expect "Pause pauses: the file stops growing" e2e_stable_size Recording_1.wav 1.5
 e2e_expect "paused, its description says Resume" grep -q "Resume" <<<"$(button_field description)"

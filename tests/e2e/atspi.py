@@ -5,6 +5,7 @@
     atspi.py button            the record button: role, name, description and actions, one a line
     atspi.py do <action>       does the record button's action of that name ("Press", "Pause", "Resume")
     atspi.py level             the level meter's value
+    atspi.py events <seconds>  the name and value changes the window announces meanwhile: type | role | name
 Exits with 1 when the program or the object is not (yet) there.
 """
 import sys
@@ -60,6 +61,16 @@ def main(command, *args):
         button.queryAction().doAction(names.index(args[0]))
     elif command == "level":
         print(int(first("progress bar").queryValue().currentValue))
+    elif command == "events":
+        from gi.repository import GLib
+
+        def heard(event):
+            print("%s | %s | %s" % (event.type, event.source.getRoleName(), event.source.name), flush=True)
+
+        for kind in ("object:property-change:accessible-name", "object:property-change:accessible-value"):
+            pyatspi.Registry.registerEventListener(heard, kind)
+        GLib.timeout_add(int(float(args[0]) * 1000), pyatspi.Registry.stop)
+        pyatspi.Registry.start()
     else:
         sys.exit(__doc__)
 

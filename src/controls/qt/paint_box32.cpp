@@ -106,7 +106,6 @@ void TPaintBox32::PaintThroughQt() {
 void TPaintBox32::SetAccessibleValue(int value) {
   if (value == accessibleValue_) return;
   accessibleValue_ = value;
-  if (!QAccessible::isActive()) return;
   QAccessibleValueChangeEvent event(this, value);
   QAccessible::updateAccessibility(&event);
 }
