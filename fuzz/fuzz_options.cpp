@@ -1,5 +1,6 @@
-// Hostile option values: the integer conversion, the stop-after value, the date-and-time value and the
-// alias lookup. Only the documented errors may come out, and results keep their invariants.
+// Hostile option values: the integer conversion, the stop-after value, the date-and-time value, the
+// alias lookup and the notes on what is not taken as written. Only the documented errors may come out,
+// and results keep their invariants.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
@@ -12,6 +13,7 @@
 
 #include "base/date_time.h"
 #include "base/int_conversion.h"
+#include "cmdline/option_notes.h"
 #include "cmdline/options.h"
 
 namespace {
@@ -71,7 +73,7 @@ void CheckDateTime(const std::string& text, orvimo::TDateTime now) {
   }
 }
 
-void CheckOptionLookup(FuzzedDataProvider& input) {
+void CheckOptionLookup(FuzzedDataProvider& input, orvimo::TDateTime now) {
   std::vector<std::string> list;
   const size_t count = input.ConsumeIntegralInRange<size_t>(0, 8);
   for (size_t i = 0; i < count; ++i) list.push_back(input.ConsumeRandomLengthString(40));
@@ -92,6 +94,8 @@ void CheckOptionLookup(FuzzedDataProvider& input) {
   } catch (const orvimo::ConversionError&) {
   }
   Require(orvimo::CountChar(' ', aliases) <= static_cast<int>(aliases.size()));
+  // The notes never throw: a value that does not convert is the start-up's error, not theirs.
+  for (const std::string& note : orvimo::OptionNotes(list, now)) Require(!note.empty());
 }
 
 }  // namespace
@@ -104,6 +108,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckStrToInt(first);
   CheckStopAfter(first);
   CheckDateTime(first, now);
-  CheckOptionLookup(input);
+  CheckOptionLookup(input, now);
   return 0;
 }

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+
+#include "monitor/size_text.h"
 
 namespace orvimo {
 
@@ -10,16 +11,6 @@ namespace {
 
 constexpr int kBarWidth = 10;
 constexpr double kFullScale = 32768.0;
-
-// Whole hours are not wrapped into days: a large disk reads "212:13:05".
-std::string Duration(int64_t bytes, int64_t bytesPerSecond) {
-  if (bytesPerSecond <= 0) return "--:--:--";
-  const long long seconds =
-      std::llround(static_cast<double>(std::max<int64_t>(bytes, 0)) / static_cast<double>(bytesPerSecond));
-  char text[32];
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
-  return text;
-}
 
 std::string LevelBar(uint32_t level) {
   const int filled = std::min(kBarWidth, static_cast<int>(std::lround(level / kFullScale * kBarWidth)));
@@ -36,9 +27,9 @@ std::string BaseName(const std::string& path) {
 std::string ProgressLine(const ConsoleStatus& status) {
   std::string line = status.state;
   if (!status.fileName.empty()) line += "  " + BaseName(status.fileName);
-  line += "  " + Duration(status.recordedBytes, status.bytesPerSecond);
-  line += "  free " +
-          (status.freeBytes < 0 ? std::string("unknown") : Duration(status.freeBytes, status.bytesPerSecond));
+  line += "  " + FormatCompactDuration(status.recordedBytes, status.bytesPerSecond);
+  line += "  free " + (status.freeBytes < 0 ? std::string("unknown")
+                                            : FormatCompactDuration(status.freeBytes, status.bytesPerSecond));
   line += "  L" + LevelBar(status.level & 0xFFFF) + " R" + LevelBar(status.level >> 16);
   if (!status.dropouts.empty()) line += "  " + status.dropouts;
   return line;
@@ -47,8 +38,8 @@ std::string ProgressLine(const ConsoleStatus& status) {
 std::vector<std::string> EventLines(const ConsoleStatus& before, const ConsoleStatus& now) {
   std::vector<std::string> lines;
   if (before.recording && !now.recording) {
-    std::string stopped =
-        "stopped " + before.fileName + ": " + Duration(now.recordedBytes, now.bytesPerSecond) + " recorded";
+    std::string stopped = "stopped " + before.fileName + ": " +
+                          FormatCompactDuration(now.recordedBytes, now.bytesPerSecond) + " recorded";
     if (!now.dropouts.empty()) stopped += ", " + now.dropouts;
     lines.push_back(stopped);
   }

@@ -3,17 +3,17 @@
 #include "app/main_form.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <utility>
 
 #include "app/date_time_parts.h"
-#include "services/status_texts.h"
 #include "app/when_finished.h"
 #include "cmdline/cl_parser.h"
+#include "cmdline/option_notes.h"
 #include "cmdline/options.h"
+#include "services/status_texts.h"
 
 namespace orvimo {
 
@@ -22,15 +22,6 @@ namespace {
 constexpr TDateTime kFiveMinutes = 5.0 / 1440.0;
 // Guards the enumeration against a library that never says "no more".
 constexpr int kMaxListedEntries = 1000;
-
-int WhenFinishedIndexOf(std::string word) {
-  std::transform(word.begin(), word.end(), word.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (word == "alert") return static_cast<int>(WhenFinishedAction::DisplayAlert);
-  if (word == "new") return static_cast<int>(WhenFinishedAction::StartNewRecording);
-  if (word == "shutdown") return static_cast<int>(WhenFinishedAction::ShutdownComputer);
-  return static_cast<int>(WhenFinishedAction::DoNothing);
-}
 
 AppServices WithDialogs(AppServices services, Dialogs& dialogs) {
   return {.audio = services.audio,
@@ -119,6 +110,10 @@ void MainForm::FormCreate() {
 
   std::vector<std::string> list;
   SplitCommandLine(services_.commandLine, list);
+  // What the options do is unchanged; what is not taken as written is said on stderr.
+  for (const std::string& note : OptionNotes(list, services_.clock.Now(), services_.formatSettings)) {
+    LogFault(note);
+  }
   if (list.size() > 2) FormStorage->SetActive(false);
 
   ApplyFormatOptions(list);
@@ -154,7 +149,10 @@ void MainForm::ApplyFormatOptions(const std::vector<std::string>& list) {
 }
 
 void MainForm::ApplySchedulerOptions(const std::vector<std::string>& list) {
-  controls_.PutListIndex(ControlId::cWhenFinished, WhenFinishedIndexOf(OptionValue(list, "a after", "")));
+  // A word that names no action does nothing after a scheduled stop.
+  controls_.PutListIndex(ControlId::cWhenFinished,
+                         AfterActionIndex(OptionValue(list, "a after", ""))
+                             .value_or(static_cast<int>(WhenFinishedAction::DoNothing)));
 
   const std::string start = OptionValue(list, "s start", "");
   if (!start.empty()) {

@@ -59,6 +59,26 @@ const SdlCalls* LoadSdl() {
   return loaded;
 }
 
+// ALSA's own error handler's shape; its header is not needed for this one call.
+using AlsaErrorHandler = void (*)(const char* file, int line, const char* function, int error,
+                                  const char* format, ...);
+
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// SDL tries ALSA where no sound server answers, and ALSA prints a dozen lines of its own for every device
+// it cannot open; the program says once what failed. SDL loads libasound by the same name, so the handler
+// set here is the one its calls see. The library stays loaded, and with it the handler.
+void SilenceAlsaErrors() {
+  static const bool silenced = [] {
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (alsa == nullptr) return false;
+    using SetHandler = int (*)(AlsaErrorHandler);
+    const auto setHandler = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"));
+    return setHandler != nullptr && setHandler(IgnoreAlsaError) == 0;
+  }();
+  (void)silenced;
+}
+
 // Every call but OpenLibrary's comes after it has loaded SDL.
 const SdlCalls& Sdl() { return *LoadSdl(); }
 
@@ -115,6 +135,7 @@ bool SdlAudioLibrary::OpenLibrary(int output_device) {
   Sdl().SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   Sdl().SetHint(SDL_HINT_AUDIO_INCLUDE_MONITORS, "1");
   Sdl().SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Orvimo");
+  SilenceAlsaErrors();
   if (Sdl().InitSubSystem(SDL_INIT_AUDIO) != 0) {
     return false;
   }

@@ -1,6 +1,7 @@
 #include "cmdline/options.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/int_conversion.h"
 
@@ -9,11 +10,6 @@ namespace orvimo {
 namespace {
 
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string LowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), LowerAscii);
-  return text;
-}
 
 bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
@@ -139,18 +135,32 @@ bool HasNoRecEntry(const std::vector<std::string>& list) {
 }
 
 StopAfterValue ParseStopAfter(const std::string& value) {
-  if (value.empty()) return {StrToInt(value), std::nullopt};  // fails, naming the empty text
+  if (value.empty()) return {StrToInt(value), std::nullopt, value};  // fails, naming the empty text
   // A bare number means megabytes.
   const std::string text = value.find(' ') == std::string::npos ? value + " mb" : value;
   const std::vector<std::string> words = BlankSeparatedWords(text);
   const int32_t number = StrToInt(WordAt(words, 0));
   const std::string unit = LowerCase(WordAt(words, 1));
   // Only "mb" itself means megabytes; "megabytes" written out starts with "m" and means minutes.
-  if (unit == "mb") return {number, 0};
-  if (unit.empty()) return {number, std::nullopt};
-  if (unit[0] == 'm') return {number, 1};
-  if (unit[0] == 'h') return {number, 2};
-  return {number, std::nullopt};
+  if (unit == "mb") return {number, 0, unit};
+  if (unit.empty()) return {number, std::nullopt, unit};
+  if (unit[0] == 'm') return {number, 1, unit};
+  if (unit[0] == 'h') return {number, 2, unit};
+  return {number, std::nullopt, unit};
+}
+
+std::string LowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), LowerAscii);
+  return text;
+}
+
+std::optional<int> AfterActionIndex(std::string word) {
+  word = LowerCase(std::move(word));
+  if (word == "none") return 0;
+  if (word == "alert") return 1;
+  if (word == "new") return 2;
+  if (word == "shutdown") return 3;
+  return std::nullopt;
 }
 
 }  // namespace orvimo

@@ -10,7 +10,6 @@ namespace {
 constexpr int64_t kKilo = 1024;
 constexpr int64_t kMega = 1024 * kKilo;
 constexpr int64_t kGiga = 1024 * kMega;
-constexpr int64_t kSecondsPerDay = 86400;
 
 // "1,234,567": groups of three from the right, "," whatever the locale.
 std::string GroupDigits(uint64_t magnitude) {
@@ -30,10 +29,24 @@ std::string GroupedDecimal(int64_t value) {
   return GroupDigits(static_cast<uint64_t>(value));
 }
 
-std::string TwoDigits(int64_t value) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%02d", static_cast<int>(value));
+// 0 to 99 as two digits.
+std::string TwoDigits(int value) {
+  char text[12];
+  std::snprintf(text, sizeof text, "%02d", value);
   return text;
+}
+
+std::string DurationText(int64_t bytes, int64_t bytesPerSecond, const std::string& separator) {
+  if (bytesPerSecond <= 0) return "--" + separator + "--" + separator + "--";
+  if (bytes < 0) bytes = 0;
+  // nearbyint rounds halves to even in the default rounding mode. The quotient is at most 2^63, which
+  // an unsigned 64-bit count holds.
+  const auto seconds =
+      static_cast<uint64_t>(std::nearbyint(static_cast<double>(bytes) / static_cast<double>(bytesPerSecond)));
+  const uint64_t hours = seconds / 3600;
+  return (hours < 10 ? "0" : "") + std::to_string(hours) + separator +
+         TwoDigits(static_cast<int>(seconds / 60 % 60)) + separator +
+         TwoDigits(static_cast<int>(seconds % 60));
 }
 
 }  // namespace
@@ -54,18 +67,16 @@ std::string FormatSize(int64_t bytes) {
   // (bytes * 100 / divisor) mod 100, taken from the remainder so that huge counts cannot overflow.
   const int64_t hundredths = (bytes % divisor) * 100 / divisor;
   std::string text = GroupedDecimal(whole);
-  if (hundredths != 0) text += "." + TwoDigits(hundredths);
+  if (hundredths != 0) text += "." + TwoDigits(static_cast<int>(hundredths));
   return text + " " + unit;
 }
 
 std::string FormatDuration(int64_t bytes, int64_t bytesPerSecond) {
-  if (bytesPerSecond <= 0) return " -- : -- : --";
-  if (bytes < 0) bytes = 0;
-  // nearbyint rounds halves to even in the default rounding mode.
-  const double seconds = std::nearbyint(static_cast<double>(bytes) / static_cast<double>(bytesPerSecond));
-  const auto secondOfDay = static_cast<int64_t>(std::fmod(seconds, static_cast<double>(kSecondsPerDay)));
-  return " " + TwoDigits(secondOfDay / 3600) + " : " + TwoDigits(secondOfDay / 60 % 60) + " : " +
-         TwoDigits(secondOfDay % 60);
+  return " " + DurationText(bytes, bytesPerSecond, " : ");
+}
+
+std::string FormatCompactDuration(int64_t bytes, int64_t bytesPerSecond) {
+  return DurationText(bytes, bytesPerSecond, ":");
 }
 
 }  // namespace orvimo

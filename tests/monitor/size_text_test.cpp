@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
 
 namespace orvimo {
 namespace {
@@ -33,7 +34,7 @@ TEST(FormatSizeTest, NegativeCountsShowAsSignedBytes) {
   EXPECT_EQ(FormatSize(std::numeric_limits<int64_t>::min()), "-9,223,372,036,854,775,808 B");
 }
 
-TEST(FormatDurationTest, RoundsHalvesToEvenAndDropsWholeDays) {
+TEST(FormatDurationTest, RoundsHalvesToEvenAndCountsHoursPastADay) {
   constexpr int64_t kCd = 176400;
   struct Case {
     int64_t bytes, rate;
@@ -48,12 +49,18 @@ TEST(FormatDurationTest, RoundsHalvesToEvenAndDropsWholeDays) {
       {7, 2, " 00 : 00 : 04"},  // 3.5 s
       {kCd * 3661, kCd, " 01 : 01 : 01"},
       {kCd * 86399, kCd, " 23 : 59 : 59"},
-      {kCd * 86400, kCd, " 00 : 00 : 00"},
-      {kCd * 90000, kCd, " 01 : 00 : 00"},  // 25 hours
-      {std::numeric_limits<int64_t>::max(), 1, " 15 : 30 : 08"},
+      {kCd * 86400, kCd, " 24 : 00 : 00"},
+      {kCd * 90000, kCd, " 25 : 00 : 00"},
+      {kCd * (119 * 3600 + 4 * 60 + 37), kCd, " 119 : 04 : 37"},
+      {std::numeric_limits<int64_t>::max(), 1, " 2562047788015215 : 30 : 08"},  // 2^63 s as a double
   };
-  for (const Case& c : cases)
+  for (const Case& c : cases) {
     EXPECT_EQ(FormatDuration(c.bytes, c.rate), c.expected) << c.bytes << "/" << c.rate;
+    // The console's text is the same time without the blanks.
+    std::string compact = c.expected + 1;
+    std::erase(compact, ' ');
+    EXPECT_EQ(FormatCompactDuration(c.bytes, c.rate), compact) << c.bytes << "/" << c.rate;
+  }
 }
 
 TEST(FormatDurationTest, FailedQueriesAndMissingRates) {
@@ -61,6 +68,8 @@ TEST(FormatDurationTest, FailedQueriesAndMissingRates) {
   EXPECT_EQ(FormatDuration(std::numeric_limits<int64_t>::min(), 1), " 00 : 00 : 00");
   EXPECT_EQ(FormatDuration(176400, 0), " -- : -- : --");
   EXPECT_EQ(FormatDuration(176400, -44100), " -- : -- : --");
+  EXPECT_EQ(FormatCompactDuration(-1, 176400), "00:00:00");
+  EXPECT_EQ(FormatCompactDuration(176400, 0), "--:--:--");
 }
 
 }  // namespace

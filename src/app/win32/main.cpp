@@ -30,12 +30,12 @@ class MainWindowFlasher : public orvimo::WindowFlasher {
   void FlashAppWindow(int count) override { orvimo::win32::Win32WindowFlasher(window).FlashAppWindow(count); }
 };
 
-int RunMessageLoop(const orvimo::win32::TfrmMain& window) {
+int RunMessageLoop(orvimo::win32::TfrmMain& window) {
   MSG message;
   // The program ends with its window, also while an alert of its own is still open.
   while (window.Handle() != nullptr && GetMessageW(&message, nullptr, 0, 0) > 0) {
-    // Tab and the arrow keys move between the controls as in a dialog.
-    if (!IsDialogMessageW(window.Handle(), &message)) {
+    // The window's shortcuts; Tab and the arrow keys move between the controls as in a dialog.
+    if (!window.TranslateKeys(message)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }

@@ -2,6 +2,7 @@
 #include "app/win32/tfrm_main.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <wtsapi32.h>
 
 #include <algorithm>
@@ -10,24 +11,24 @@
 #include <utility>
 
 #include "services/status_texts.h"
+#include "app/accessible_texts.h"
 #include "app/win32/posted_call.h"
 #include "app/win32/program_icon.h"
 #include "app/win32/screen_snap.h"
 #include "base/file_name_text.h"
 #include "base/win32/wide_text.h"
 #include "controls/win32/containers.h"
+#include "controls/win32/dpi.h"
 
 namespace orvimo::win32 {
 namespace {
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr COLORREF kLabelText = RGB(255, 255, 255);
-
-std::wstring WindowText(HWND window) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+// WM_GETDPISCALEDSIZE of Windows 10 1703, beyond the headers' target version.
+constexpr UINT kGetDpiScaledSizeMessage = 0x02E4;
+// Assistive technology hears the meter's level a few times a second, not at every frame.
+constexpr ULONGLONG kMeterReadingInterval = 250;
 
 std::optional<int> ParseWhole(const std::wstring& text) {
   const std::string narrow = Utf8FromWide(text);
@@ -64,8 +65,8 @@ COLORREF Faded(COLORREF colour) {
              (GetBValue(colour) + GetBValue(face)) / 2);
 }
 
-// The floppy disk of the browse button, 16 x 16: body, label and shutter.
-void DrawFloppy(HDC dc, int x, int y, bool enabled) {
+// The floppy disk of the browse button, 16 x 16 at 96 dpi: body, label and shutter.
+void DrawFloppy(HDC dc, int x, int y, bool enabled, int dpi) {
   struct Part {
     RECT place;
     COLORREF colour;
@@ -76,7 +77,8 @@ void DrawFloppy(HDC dc, int x, int y, bool enabled) {
                         {{5, 10, 11, 14}, RGB(180, 180, 190)},
                         {{6, 11, 8, 13}, RGB(40, 60, 140)}};
   for (const Part& part : parts) {
-    RECT place = part.place;
+    RECT place{ScaledForDpi(part.place.left, dpi), ScaledForDpi(part.place.top, dpi),
+               ScaledForDpi(part.place.right, dpi), ScaledForDpi(part.place.bottom, dpi)};
     OffsetRect(&place, x, y);
     const HBRUSH brush = CreateSolidBrush(enabled ? part.colour : Faded(part.colour));
     FillRect(dc, &place, brush);
@@ -87,15 +89,18 @@ void DrawFloppy(HDC dc, int x, int y, bool enabled) {
 }  // namespace
 
 TfrmMain::TfrmMain(AppServices services) : form_(std::move(services), *this) {
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
   Create(L"TfrmMain", WS_EX_CONTROLPARENT, kWindowStyle, WideFromUtf8(kWindowCaption).c_str(), CW_USEDEFAULT,
-         CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr);
+         CW_USEDEFAULT, kClientWidth, kClientHeight, nullptr);
+  // Where the window lands decides its density, and the density its size.
+  dpi_ = DpiOfWindow(Handle());
   placement_ = std::make_unique<Win32WindowPlacement>(Handle());
   icon_ = CreateProgramIcon();
   SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
   SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
   CreateControls();
+  RECT frame{};
+  GetWindowRect(Handle(), &frame);
+  TakePlace(frame);
   // A locked session shows nothing of the window: the meter sleeps until it is unlocked.
   WTSRegisterSessionNotification(Handle(), NOTIFY_FOR_THIS_SESSION);
   started_ = true;
@@ -107,6 +112,7 @@ TfrmMain::~TfrmMain() {
   if (Handle() != nullptr) DestroyWindow(Handle());
   if (font_ != nullptr) DeleteObject(font_);
   if (boldFont_ != nullptr) DeleteObject(boldFont_);
+  for (const auto& [label, font] : fittedFonts_) DeleteObject(font);
   if (icon_ != nullptr) DestroyIcon(icon_);
 }
 
@@ -175,10 +181,61 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kPostedCallMessage:
       RunPostedCall(lParam);
       return 0;
+    case kGetDpiScaledSizeMessage: {
+      // The client keeps its designed size at every density, not the frame's proportions.
+      const RECT frame = FrameAtDpi(static_cast<int>(wParam));
+      *reinterpret_cast<SIZE*>(lParam) = {frame.right - frame.left, frame.bottom - frame.top};
+      return TRUE;
+    }
+    case WM_DPICHANGED:
+      DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     default:
       break;
   }
   return MessageWindow::HandleMessage(message, wParam, lParam);
+}
+
+// Moved to a screen of another density: the size the system suggests, everything laid out anew.
+void TfrmMain::DpiChanged(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  LayOut();
+  TakePlace(suggested);
+}
+
+void TfrmMain::TakePlace(const RECT& suggested) {
+  SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // A frame that did not change with the density (some systems keep the caption's size) leaves the
+  // client another size than designed: the window grows or shrinks by the difference.
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  const int wider = Scaled(kClientWidth) - client.right, taller = Scaled(kClientHeight) - client.bottom;
+  if (wider == 0 && taller == 0) return;
+  SetWindowPos(Handle(), nullptr, 0, 0, suggested.right - suggested.left + wider,
+               suggested.bottom - suggested.top + taller, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool TfrmMain::TranslateKeys(MSG& message) {
+  const bool mine = message.hwnd == Handle() || IsChild(Handle(), message.hwnd);
+  if (mine && message.message == WM_KEYDOWN && Shortcut(message.wParam, message.lParam)) return true;
+  return IsDialogMessageW(Handle(), &message) != FALSE;
+}
+
+// Ctrl+R does what a left click on the record button does, Ctrl+P and Pause what a right click does.
+// A held key does it once.
+bool TfrmMain::Shortcut(WPARAM key, LPARAM flags) {
+  const bool control = GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0;
+  const bool record = control && key == 'R';
+  const bool pause = (control && key == 'P') || key == VK_PAUSE;
+  if (!record && !pause) return false;
+  if ((flags & (1 << 30)) != 0) return true;
+  if (record) {
+    form_.Guarded([this] { form_.bRecClick(); });
+  } else {
+    form_.Guarded([this] { form_.bRecMouseDown(MouseButton::kRight); });
+  }
+  return true;
 }
 
 void TfrmMain::TellWhetherShown() {
@@ -288,7 +345,8 @@ bool TfrmMain::DrawItem(const DRAWITEMSTRUCT& item) {
     DeleteObject(brush);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kLabelText);
-    const HGDIOBJ previous = SelectObject(dc, label->second.bold ? boldFont_ : font_);
+    const HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     const std::wstring text = WindowText(item.hwndItem);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &place,
               DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);
@@ -305,8 +363,14 @@ bool TfrmMain::DrawItem(const DRAWITEMSTRUCT& item) {
     DrawEdge(dc, &place, BDR_RAISEDINNER, BF_RECT);
   }
   const int shift = pressed ? 1 : 0;
-  DrawFloppy(dc, place.left + (place.right - place.left - 16) / 2 + shift,
-             place.top + (place.bottom - place.top - 16) / 2 + shift, (item.itemState & ODS_DISABLED) == 0);
+  const int size = Scaled(16);
+  DrawFloppy(dc, place.left + (place.right - place.left - size) / 2 + shift,
+             place.top + (place.bottom - place.top - size) / 2 + shift, (item.itemState & ODS_DISABLED) == 0,
+             dpi_);
+  if ((item.itemState & ODS_FOCUS) != 0) {
+    InflateRect(&place, -2, -2);
+    DrawFocusRect(dc, &place);
+  }
   return true;
 }
 
@@ -384,11 +448,28 @@ void TfrmMain::PutEditText(ControlId edit, const std::string& bytes) {
 void TfrmMain::PutLabelText(ControlId label, const std::string& text) {
   const HWND window = Control(label);
   SetWindowTextW(window, WideFromUtf8(text).c_str());
+  if (window == lRecorded || window == lFree) FitTimeLabel(window);
   InvalidateRect(window, nullptr, FALSE);
+  AnnounceChange(window, EVENT_OBJECT_NAMECHANGE);
 }
 
+// The size beside a time is read with it: "Recorded: 00 : 00 : 05 (862 KB)".
 void TfrmMain::PutHint(ControlId control, const std::string& hint) {
-  SetHintOf(Control(control), WideFromUtf8(hint));
+  const HWND window = Control(control);
+  SetHintOf(window, WideFromUtf8(hint));
+  if (window != lRecorded && window != lFree) return;
+  labelDetails_[window] = WideFromUtf8(hint);
+  AnnounceChange(window, EVENT_OBJECT_NAMECHANGE);
+}
+
+// A status label as a screen reader reads it: "Status: Recording audio".
+std::wstring TfrmMain::LabelReading(HWND label) const {
+  std::wstring text = WindowText(label);
+  text.erase(0, text.find_first_not_of(L' '));
+  std::wstring reading = WideFromUtf8(AccessibleNameOf(ids_.at(label))) + L": " + text;
+  const auto detail = labelDetails_.find(label);
+  if (detail != labelDetails_.end() && !detail->second.empty()) reading += L" (" + detail->second + L")";
+  return reading;
 }
 
 void TfrmMain::SetHintOf(HWND control, const std::wstring& hint) {
@@ -427,6 +508,13 @@ void TfrmMain::PutFocus(ControlId control) {
 
 void TfrmMain::PutRecordGlyph(int imageIndex) { bRec->Core().SetImageIndex_Normal(imageIndex); }
 
+void TfrmMain::PutRecordButtonState(RecordButtonState state) {
+  if (state == recordState_) return;
+  recordState_ = state;
+  AnnounceChange(bRec->Handle(), EVENT_OBJECT_NAMECHANGE);
+  AnnounceChange(bRec->Handle(), EVENT_OBJECT_DESCRIPTIONCHANGE);
+}
+
 void TfrmMain::StartTimer(TimerId timer) {
   Timer& state = timers_.at(timer);
   state.running = SetTimer(Handle(), TimerNumber(timer), static_cast<UINT>(state.interval), nullptr) != 0;
@@ -448,7 +536,30 @@ void TfrmMain::PutTimerInterval(TimerId timer, int milliseconds) {
 
 TBitmap32& TfrmMain::MeterBuffer() { return vubox->Buffer(); }
 
-void TfrmMain::FlushMeter() { vubox->Flush(); }
+void TfrmMain::FlushMeter() {
+  vubox->Flush();
+  UpdateMeterReading();
+}
+
+// The louder bar's length, 0 to 100, as the picture shows it: bars start at the left edge, the upper
+// half of the meter is the left channel, the lower half the right one.
+void TfrmMain::UpdateMeterReading() {
+  const TBitmap32& picture = vubox->Buffer();
+  const int room = picture.Width() - 2;
+  if (room <= 0) return;
+  const TColor32 background = picture.Pixel(picture.Width() - 1, 0);
+  int longest = 0;
+  for (const int row : {0, picture.Height() / 2}) {
+    int length = 0;
+    while (length < room && picture.Pixel(length, row) != background) ++length;
+    longest = std::max(longest, length);
+  }
+  meterPercent_ = (longest * 100 + room / 2) / room;
+  const ULONGLONG now = GetTickCount64();
+  if (now - meterAnnounced_ < kMeterReadingInterval) return;
+  meterAnnounced_ = now;
+  AnnounceChange(vubox->Handle(), EVENT_OBJECT_VALUECHANGE);
+}
 
 bool TfrmMain::WindowShowing() const { return IsWindowVisible(Handle()) && !IsIconic(Handle()); }
 

@@ -15,6 +15,7 @@
 #include "app/main_form.h"
 #include "app/win32/win32_window_placement.h"
 #include "base/scoped_count.h"
+#include "controls/win32/accessible_proxy.h"
 #include "controls/win32/message_window.h"
 #include "controls/win32/paint_box32.h"
 #include "controls/win32/tambor_button.h"
@@ -26,10 +27,11 @@ struct ControlDesign;
 // The recorder's one window on the Win32 API: status panel with the record button and the level meter,
 // the capture device, the output file and format, and the scheduler. The window makes the controls
 // and turns their notifications into the shared handlers of MainForm, which reach the controls back
-// through FormControls. Start-up (FormCreate) runs at the end of the construction.
+// through FormControls. Start-up (FormCreate) runs at the end of the construction. The layout is drawn
+// for 96 dpi and laid out at the window's own density, again whenever that changes.
 class TfrmMain : public MessageWindow, public FormControls {
  public:
-  static constexpr int kClientWidth = 285;
+  static constexpr int kClientWidth = 285;   // at 96 dpi
   static constexpr int kClientHeight = 280;  // the four containers stacked
 
   explicit TfrmMain(AppServices services);
@@ -38,6 +40,9 @@ class TfrmMain : public MessageWindow, public FormControls {
   MainForm& Form() { return form_; }
   // The control of that name ("cOutHz", "GroupBox2"); null for an unknown name.
   HWND FindControl(std::string_view name) const;
+  // For the message loop: the window's shortcuts from any of its controls, then the dialog keys (Tab,
+  // the arrows). True when the message has been handled.
+  bool TranslateKeys(MSG& message);
 
   // FormControls.
   void PutListItems(ControlId list, const std::vector<std::string>& items) override;
@@ -57,6 +62,7 @@ class TfrmMain : public MessageWindow, public FormControls {
   void PutEnabled(ControlId control, bool enabled) override;
   void PutFocus(ControlId control) override;
   void PutRecordGlyph(int imageIndex) override;
+  void PutRecordButtonState(RecordButtonState state) override;
   void StartTimer(TimerId timer) override;
   void StopTimer(TimerId timer) override;
   bool TimerRunning(TimerId timer) const override;
@@ -106,9 +112,25 @@ class TfrmMain : public MessageWindow, public FormControls {
   HWND CreateControl(const ControlDesign& design);
   void SetUpControls();
   void SetUpHints();
+  void SetUpAccessibility();
   void SetUpSpin(ControlId id, HWND& buttons, int min, int max, int value);
-  void FitListHeight(HWND list);
+  void LayOut();
+  void PlaceControl(const ControlDesign& design, HWND control);
+  void PlaceSpin(ControlId id, const RECT& place);
+  void FitListHeight(HWND list, int height);
+  void FitTimeLabel(HWND label);
   void SetHintOf(HWND control, const std::wstring& hint);
+  int Scaled(int designPixels) const;
+  // The window's rectangle around its client area at that density.
+  RECT FrameAtDpi(int dpi) const;
+  void DpiChanged(int dpi, const RECT& suggested);
+  // The place, with the size corrected so that the client area has its designed size.
+  void TakePlace(const RECT& suggested);
+
+  // Keyboard and assistive technology (tfrm_main.cpp).
+  bool Shortcut(WPARAM key, LPARAM flags);
+  std::wstring LabelReading(HWND label) const;
+  void UpdateMeterReading();
 
   // Notifications (tfrm_main.cpp).
   void Command(HWND control, int code);
@@ -124,7 +146,14 @@ class TfrmMain : public MessageWindow, public FormControls {
   HWND Control(ControlId id) const;
   UINT_PTR TimerNumber(TimerId timer) const { return timer == TimerId::Timer ? 1 : 2; }
 
+  int dpi_ = 96;
   HFONT font_ = nullptr, boldFont_ = nullptr;
+  std::map<HWND, HFONT> fittedFonts_;          // a time label's font narrowed to its text
+  std::map<HWND, std::wstring> labelDetails_;  // the size beside a time, read with the label
+  RecordButtonState recordState_ = RecordButtonState::Idle;
+  std::shared_ptr<AccessibleFacts> meterFacts_;
+  int meterPercent_ = 0;
+  ULONGLONG meterAnnounced_ = 0;  // when the meter's value was last told, in ms since boot
   HICON icon_ = nullptr;
   std::map<std::string, HWND, std::less<>> named_;
   std::map<ControlId, HWND> controls_;

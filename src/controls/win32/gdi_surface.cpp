@@ -35,6 +35,15 @@ void PresentBuffer(HDC target, int x, int y, const TBitmap32& buffer) {
                     &info, DIB_RGB_COLORS);
 }
 
+void PresentBufferStretched(HDC target, const RECT& place, const TBitmap32& buffer) {
+  if (buffer.Width() == 0 || buffer.Height() == 0) return;
+  const BITMAPINFO info = TopDownInfo(buffer.Width(), buffer.Height());
+  const int previous = SetStretchBltMode(target, COLORONCOLOR);
+  StretchDIBits(target, place.left, place.top, place.right - place.left, place.bottom - place.top, 0, 0,
+                buffer.Width(), buffer.Height(), buffer.Bits(), &info, DIB_RGB_COLORS, SRCCOPY);
+  SetStretchBltMode(target, previous);
+}
+
 GdiSurface::GdiSurface(int width, int height) : width_(width), height_(height) {
   if (width <= 0 || height <= 0) return;
   const BITMAPINFO info = TopDownInfo(width, height);

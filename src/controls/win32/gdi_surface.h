@@ -10,6 +10,8 @@ namespace orvimo::win32 {
 
 // Copies the whole buffer to the device context at (x, y) in one block; the alpha byte is ignored.
 void PresentBuffer(HDC target, int x, int y, const TBitmap32& buffer);
+// The same, stretched over the place by repeating pixels.
+void PresentBufferStretched(HDC target, const RECT& place, const TBitmap32& buffer);
 
 // A memory device context over a top-down 32-bit DIB section, for GDI output that ends up in a buffer.
 class GdiSurface {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace orvimo::win32 {
 
 class MessageWindow {
@@ -33,5 +35,7 @@ void RegisterWindowClass(const wchar_t* className, WNDPROC procedure);
 
 // Child-window placement relative to the parent's client area.
 RECT ChildRect(HWND child);
+
+std::wstring WindowText(HWND window);
 
 }  // namespace orvimo::win32

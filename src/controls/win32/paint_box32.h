@@ -14,16 +14,22 @@ class TPaintBox32 : public MessageWindow {
   TBitmap32& Buffer() { return buffer_; }
   // Puts the buffer on the screen now, not at the next paint.
   void Flush();
+  // The buffer keeps its present size and is stretched over the window, pixel by pixel, whatever size
+  // the window takes: a picture drawn for 96 dpi shown at any density.
+  void StretchOverWindow() { stretched_ = true; }
 
  protected:
   // For a control that draws itself in the buffer: a window class of its own.
-  TPaintBox32(const wchar_t* className, HWND parent, int x, int y, int width, int height);
+  TPaintBox32(const wchar_t* className, HWND parent, int x, int y, int width, int height, DWORD style = 0);
   // Brings the buffer up to date before a paint shows it.
   virtual void Render() {}
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  void Present(HDC dc);
+
   TBitmap32 buffer_;
+  bool stretched_ = false;
 };
 
 }  // namespace orvimo::win32
