@@ -288,7 +288,6 @@ void TfrmMain::NameControls() {
 // User actions only: code that changes a control does so quietly and runs the change handling itself,
 // so an error in that handling ends the code that made the change.
 void TfrmMain::WireEvents() {
-  connect(bRec, &TTamborButton::clicked, this, [this] { Guarded([this] { bRecClick(); }); });
   connect(bRec, &TTamborButton::mouseDown, this, [this](Qt::MouseButton button) {
     Guarded([this, button] { bRecMouseDown(ToCoreButton(button)); });
   });
@@ -314,10 +313,11 @@ void TfrmMain::WireEvents() {
 }
 
 // The keys do exactly what the mouse does on the record button, from anywhere in the window; so do
-// the button's accessible actions.
+// the button's keys and accessible actions (its press is its click).
 void TfrmMain::WireShortcuts() {
   const auto leftClick = [this] { Guarded([this] { bRecClick(); }); };
   const auto rightClick = [this] { Guarded([this] { bRecMouseDown(MouseButton::kRight); }); };
+  connect(bRec, &TTamborButton::clicked, this, leftClick);
   connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this), &QShortcut::activated, this, leftClick);
   for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::Key_Pause)}) {
     connect(new QShortcut(keys, this), &QShortcut::activated, this, rightClick);
