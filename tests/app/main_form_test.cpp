@@ -109,7 +109,10 @@ TEST_F(MainFormTest, TheRecordButtonsStateAndTheFocusFollowTheRecording) {
       {"start", [&] { form->bRecClick(); }, {Recording}, 1},
       {"pause", [&] { form->bRecMouseDown(MouseButton::kRight); }, {Recording, Paused}, 1},
       {"resume", [&] { form->bRecMouseDown(MouseButton::kRight); }, {Recording, Paused, Recording}, 1},
-      {"pause again", [&] { form->bRecMouseDown(MouseButton::kRight); }, {Recording, Paused, Recording, Paused}, 1},
+      {"pause again",
+       [&] { form->bRecMouseDown(MouseButton::kRight); },
+       {Recording, Paused, Recording, Paused},
+       1},
       {"stop while paused", [&] { form->bRecClick(); }, {Recording, Paused, Recording, Paused, Idle}, 2},
   };
   for (const Step& step : steps) {

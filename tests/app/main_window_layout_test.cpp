@@ -93,10 +93,10 @@ TEST_F(MainWindowTest, ControlsStartWithTheirTextsAndDefaults) {
 TEST_F(MainWindowTest, TabVisitsTheControlsInTheirOrder) {
   Create();
   TfrmMain& w = *window;
-  const std::vector<QWidget*> order{w.bRec,     w.cInputDevice, w.eOutfile,   w.bSave,      w.cOutFormatB,
-                                    w.cOutFormatC, w.cOutType,  w.cOutHz,     w.cbStart,    w.dtStart,
-                                    w.dtTStart, w.cbStop,       w.rbStopTime, w.dtStop,     w.dtTStop,
-                                    w.rbStopAt, w.seStopAt,     w.cStopAt,    w.cWhenFinished};
+  const std::vector<QWidget*> order{
+      w.bRec,    w.cInputDevice, w.eOutfile, w.bSave,    w.cOutFormatB,  w.cOutFormatC, w.cOutType,
+      w.cOutHz,  w.cbStart,      w.dtStart,  w.dtTStart, w.cbStop,       w.rbStopTime,  w.dtStop,
+      w.dtTStop, w.rbStopAt,     w.seStopAt, w.cStopAt,  w.cWhenFinished};
   for (size_t i = 1; i < order.size(); ++i) {
     QWidget* next = order[i - 1]->nextInFocusChain();
     // Qt puts a compound widget's own parts (a spin box's line edit) and the widgets Tab never stops at
@@ -108,6 +108,7 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInTheirOrder) {
 }
 
 std::string AccessibleText(QObject* object, QAccessible::Text kind) {
+  QCoreApplication::processEvents();  // the labels' readings follow from the event loop
   QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(object);
   return accessible ? accessible->text(kind).toStdString() : "(none)";
 }
@@ -158,7 +159,8 @@ TEST_F(MainWindowTest, AssistiveTechnologyReadsEveryControlByItsPurpose) {
   EXPECT_EQ(AccessibleText(w.lFree, QAccessible::Name), "Free: 00 : 00 : 05 (861.32 KB)");
   EXPECT_EQ(AccessibleText(w.lFilename, QAccessible::Name), "File: " + Path("take.wav"));
   EXPECT_EQ(AccessibleText(w.bRec, QAccessible::Name), "Stop recording");
-  EXPECT_EQ(AccessibleText(w.bRec, QAccessible::Description), "Paused. Resume: right click, Ctrl+P or Pause.");
+  EXPECT_EQ(AccessibleText(w.bRec, QAccessible::Description),
+            "Paused. Resume: right click, Ctrl+P or Pause.");
   QAccessibleActionInterface* actions = QAccessible::queryAccessibleInterface(w.bRec)->actionInterface();
   ASSERT_NE(actions, nullptr);
   EXPECT_EQ(actions->actionNames().value(1), "Resume");
@@ -194,7 +196,8 @@ TEST_F(MainWindowTest, ShortcutsDoWhatTheMouseDoesFromAnywhereInTheWindow) {
       {w.bRec, Qt::Key_Space, Qt::NoModifier, true, false},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.focus->objectName().toStdString() + " " + QKeySequence(c.key | c.modifiers).toString().toStdString());
+    SCOPED_TRACE(c.focus->objectName().toStdString() + " " +
+                 QKeySequence(c.key | c.modifiers).toString().toStdString());
     if (c.focus->isEnabled()) c.focus->setFocus();
     QTest::keyClick(QApplication::focusWidget(), c.key, c.modifiers);
     EXPECT_EQ(State().Recording, c.recording);

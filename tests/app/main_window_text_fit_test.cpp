@@ -20,7 +20,9 @@ struct Room {
   int room;
 };
 
-int Advance(const QWidget* widget, const QString& text) { return widget->fontMetrics().horizontalAdvance(text); }
+int Advance(const QWidget* widget, const QString& text) {
+  return widget->fontMetrics().horizontalAdvance(text);
+}
 
 // A label's text within its contents.
 Room LabelRoom(QLabel* label, const QString& text) {
@@ -33,9 +35,11 @@ std::vector<Room> ListRooms(QComboBox* box) {
   option.initFrom(box);
   option.editable = false;
   const int field =
-      box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box).width() - 2;
+      box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box).width() -
+      2;
   std::vector<Room> rooms;
-  for (int i = 0; i < box->count(); ++i) rooms.push_back({box, box->itemText(i), Advance(box, box->itemText(i)), field});
+  for (int i = 0; i < box->count(); ++i)
+    rooms.push_back({box, box->itemText(i), Advance(box, box->itemText(i)), field});
   return rooms;
 }
 
@@ -92,8 +96,9 @@ TEST_F(MainWindowTest, EveryTextShowsWholeAtThisResolution) {
     rooms.push_back(LabelRoom(w.lMessage, QString::fromLatin1(" ") + QString::fromLatin1(message)));
   // The widest date and time of their formats: a two-digit day and month, the afternoon.
   const QDateTime widest(QDate(2026, 12, 28), QTime(23, 58, 58));
-  for (QDateTimeEdit* picker : {static_cast<QDateTimeEdit*>(w.dtStart), static_cast<QDateTimeEdit*>(w.dtTStart),
-                                static_cast<QDateTimeEdit*>(w.dtStop), static_cast<QDateTimeEdit*>(w.dtTStop)})
+  for (QDateTimeEdit* picker :
+       {static_cast<QDateTimeEdit*>(w.dtStart), static_cast<QDateTimeEdit*>(w.dtTStart),
+        static_cast<QDateTimeEdit*>(w.dtStop), static_cast<QDateTimeEdit*>(w.dtTStop)})
     rooms.push_back(SpinRoom(picker, QLocale().toString(widest, picker->displayFormat())));
   for (QComboBox* list : {w.cOutFormatB, w.cOutFormatC, w.cOutType, w.cStopAt, w.cWhenFinished}) {
     const std::vector<Room> items = ListRooms(list);
@@ -101,13 +106,13 @@ TEST_F(MainWindowTest, EveryTextShowsWholeAtThisResolution) {
   }
 
   const QScreen* screen = w.screen();
-  std::printf("%d dpi, device pixel ratio %.2f, font %s %.1f pt\n", w.logicalDpiY(), screen->devicePixelRatio(),
-              qPrintable(w.font().family()), w.font().pointSizeF());
+  std::printf("%d dpi, device pixel ratio %.2f, font %s %.1f pt\n", w.logicalDpiY(),
+              screen->devicePixelRatio(), qPrintable(w.font().family()), w.font().pointSizeF());
   for (const Room& room : rooms) {
     std::printf("  %-14s %-22s %4d of %4d\n", qPrintable(room.widget->objectName()), qPrintable(room.text),
                 room.textWidth, room.room);
-    EXPECT_LE(room.textWidth, room.room) << room.widget->objectName().toStdString() << ": \""
-                                         << room.text.toStdString() << "\"";
+    EXPECT_LE(room.textWidth, room.room)
+        << room.widget->objectName().toStdString() << ": \"" << room.text.toStdString() << "\"";
   }
 }
 

@@ -142,8 +142,8 @@ TEST_F(WidgetTest, KeysAndAccessibleActionsPressTheButtonAsTheMouseDoes) {
     Qt::KeyboardModifiers modifiers;
     bool autoRepeat;
     int clicks;
-  } keys[] = {{Qt::Key_Space, Qt::NoModifier, false, 1}, {Qt::Key_Return, Qt::NoModifier, false, 2},
-              {Qt::Key_Enter, Qt::KeypadModifier, false, 3}, {Qt::Key_Space, Qt::NoModifier, true, 3},
+  } keys[] = {{Qt::Key_Space, Qt::NoModifier, false, 1},      {Qt::Key_Return, Qt::NoModifier, false, 2},
+              {Qt::Key_Enter, Qt::KeypadModifier, false, 3},  {Qt::Key_Space, Qt::NoModifier, true, 3},
               {Qt::Key_Space, Qt::ControlModifier, false, 3}, {Qt::Key_A, Qt::NoModifier, false, 3}};
   for (const Key& key : keys) {
     QKeyEvent event(QEvent::KeyPress, key.key, key.modifiers, QString(), key.autoRepeat);
@@ -182,7 +182,8 @@ TEST_F(WidgetTest, TheFocusShowsAsADottedFrameInsideTheBevels) {
     for (int x = 0; x < 42; ++x) {
       if (unfocused.Pixel(x, y) == focused.Pixel(x, y)) continue;
       ++marked;
-      const bool onFrame = ((x == 3 || x == 38) && y >= 3 && y <= 36) || ((y == 3 || y == 36) && x >= 3 && x <= 38);
+      const bool onFrame =
+          ((x == 3 || x == 38) && y >= 3 && y <= 36) || ((y == 3 || y == 36) && x >= 3 && x <= 38);
       EXPECT_TRUE(onFrame) << x << "," << y;
     }
   EXPECT_GT(marked, 40);

@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <utility>
 
 #include "app/accessible_texts.h"
@@ -190,16 +191,30 @@ void TfrmMain::PutHint(ControlId control, const std::string& hint) {
   UpdateLabelReading(control);
 }
 
+// A text and its hint change together (a time and its size): the reading is brought up to date once
+// the handler is done, so assistive technology hears one change, not a half-new reading first.
 void TfrmMain::UpdateLabelReading(ControlId label) {
   if (label != ControlId::lMessage && label != ControlId::lFilename && label != ControlId::lRecorded &&
       label != ControlId::lFree) {
     return;
   }
-  auto* widget = ControlAs<QLabel>(label);
-  // The status line's hint holds notes besides its message; only its text is read.
-  const QByteArray hint = label == ControlId::lMessage ? QByteArray() : widget->toolTip().toLocal8Bit();
-  widget->setAccessibleName(
-      FromLocal(LabelReading(label, widget->text().toLocal8Bit().toStdString(), hint.toStdString())));
+  if (std::find(pendingReadings_.begin(), pendingReadings_.end(), label) != pendingReadings_.end()) return;
+  pendingReadings_.push_back(label);
+  if (pendingReadings_.size() == 1)
+    QMetaObject::invokeMethod(
+        this, [this] { ShowLabelReadings(); }, Qt::QueuedConnection);
+}
+
+void TfrmMain::ShowLabelReadings() {
+  for (ControlId label : pendingReadings_) {
+    auto* widget = ControlAs<QLabel>(label);
+    // The status line's hint holds notes besides its message; only its text is read.
+    const QByteArray hint = label == ControlId::lMessage ? QByteArray() : widget->toolTip().toLocal8Bit();
+    const QString reading =
+        FromLocal(LabelReading(label, widget->text().toLocal8Bit().toStdString(), hint.toStdString()));
+    if (reading != widget->accessibleName()) widget->setAccessibleName(reading);
+  }
+  pendingReadings_.clear();
 }
 
 void TfrmMain::PutLabelColor(ControlId label, uint32_t color) {

@@ -134,8 +134,10 @@ class TfrmMain : public QWidget, private FormControls, public MainForm {
   QTimer* TimerOf(TimerId timer) const;
   // A status panel's label reads as its name and text (and a time label's size); a change is announced.
   void UpdateLabelReading(ControlId label);
+  void ShowLabelReadings();
 
   std::unique_ptr<WindowPlacementAccess> ownPlacement_;
+  std::vector<ControlId> pendingReadings_;  // labels whose reading waits for the event loop
 };
 
 template <typename Widget>

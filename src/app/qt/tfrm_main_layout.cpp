@@ -20,11 +20,11 @@
 #include "app/accessible_texts.h"
 #include "app/qt/date_time_picker.h"
 #include "app/qt/tfrm_main.h"
-#include "services/status_texts.h"
 #include "controls/qt/accessible_controls.h"
 #include "controls/qt/paint_box32.h"
 #include "controls/qt/tambor_button.h"
 #include "controls/record_glyph.h"
+#include "services/status_texts.h"
 
 namespace orvimo {
 
@@ -260,21 +260,22 @@ void TfrmMain::CreateGroupBox3() {
 
 // As the eye reads the window: the record button, then each group from left to right and top to bottom.
 void TfrmMain::SetTabOrder() {
-  const std::vector<QWidget*> order{bRec,    cInputDevice, eOutfile,   bSave,      cOutFormatB,
-                                    cOutFormatC, cOutType, cOutHz,     cbStart,    dtStart,
-                                    dtTStart, cbStop,      rbStopTime, dtStop,     dtTStop,
-                                    rbStopAt, seStopAt,    cStopAt,    cWhenFinished};
+  const std::vector<QWidget*> order{bRec,        cInputDevice, eOutfile,   bSave,        cOutFormatB,
+                                    cOutFormatC, cOutType,     cOutHz,     cbStart,      dtStart,
+                                    dtTStart,    cbStop,       rbStopTime, dtStop,       dtTStop,
+                                    rbStopAt,    seStopAt,     cStopAt,    cWhenFinished};
   for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 // What a screen reader calls each control: its purpose, as the labels beside it tell the eye.
 void TfrmMain::NameControls() {
   setAccessibleName(windowTitle());
-  for (ControlId id : {ControlId::cInputDevice, ControlId::cInputInput, ControlId::cOutFormatB,
-                       ControlId::cOutFormatC, ControlId::cOutType, ControlId::cStopAt, ControlId::cWhenFinished,
-                       ControlId::cOutHz, ControlId::seStopAt, ControlId::cbStart, ControlId::cbStop,
-                       ControlId::rbStopTime, ControlId::rbStopAt, ControlId::dtStart, ControlId::dtTStart,
-                       ControlId::dtStop, ControlId::dtTStop, ControlId::eOutfile, ControlId::bSave}) {
+  for (ControlId id :
+       {ControlId::cInputDevice, ControlId::cInputInput, ControlId::cOutFormatB, ControlId::cOutFormatC,
+        ControlId::cOutType, ControlId::cStopAt, ControlId::cWhenFinished, ControlId::cOutHz,
+        ControlId::seStopAt, ControlId::cbStart, ControlId::cbStop, ControlId::rbStopTime,
+        ControlId::rbStopAt, ControlId::dtStart, ControlId::dtTStart, ControlId::dtStop, ControlId::dtTStop,
+        ControlId::eOutfile, ControlId::bSave}) {
     WidgetOf(id)->setAccessibleName(QString::fromLatin1(AccessibleNameOf(id)));
   }
   for (ControlId id : {ControlId::lMessage, ControlId::lFilename, ControlId::lRecorded, ControlId::lFree}) {
