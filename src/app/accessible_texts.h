@@ -1,5 +1,8 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "app/form_controls.h"
 
 namespace orvimo {
@@ -30,8 +33,8 @@ inline const char* AccessibleNameOf(ControlId control) {
     case ControlId::lFilename: return "File";
     case ControlId::lRecorded: return "Recorded";
     case ControlId::lFree: return "Free";
-    case ControlId::GroupBox1: return "Output";
-    case ControlId::GroupBox2: return "Scheduler";
+    case ControlId::GroupBox1: return "Input Device";
+    case ControlId::GroupBox2: return "Output";
     case ControlId::bRec: return "Record";
     case ControlId::bSave: return "Browse...";
   }
@@ -46,6 +49,24 @@ inline const char* RecordButtonName(RecordButtonState state) {
 // The second action, as a right click does it.
 inline const char* PauseActionName(RecordButtonState state) {
   return state == RecordButtonState::Paused ? "Resume" : "Pause";
+}
+
+// What a screen reader reads for a label of the status panel: its name, then its text; the two time
+// labels add the size their hint holds: "Status: Recording audio", "Recorded: 00 : 00 : 05 (862 KB)".
+inline std::string LabelReading(ControlId label, std::string_view text, std::string_view hint) {
+  const size_t first = text.find_first_not_of(' ');
+  std::string reading = std::string(AccessibleNameOf(label)) + ": ";
+  if (first != std::string_view::npos) reading += text.substr(first);
+  if ((label == ControlId::lRecorded || label == ControlId::lFree) && !hint.empty()) {
+    reading += " (" + std::string(hint) + ")";
+  }
+  return reading;
+}
+
+// While paused the button's description says what the second action does now.
+inline std::string RecordButtonDescription(RecordButtonState state) {
+  if (state != RecordButtonState::Paused) return {};
+  return std::string("Paused. ") + PauseActionName(state) + ": right click, Ctrl+P or Pause.";
 }
 
 // The record button's tooltip names the keys that do what the mouse does.

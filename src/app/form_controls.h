@@ -102,6 +102,9 @@ class FormControls {
   // The level meter's back buffer, the size of the meter's box; FlushMeter puts it on the screen now.
   virtual TBitmap32& MeterBuffer() = 0;
   virtual void FlushMeter() = 0;
+  // The meter's level as assistive technology reads it, 0 to 100: the louder channel, a few times a
+  // second at most.
+  virtual void PutMeterLevel(int /*percent*/) {}
   // The window is visible and not minimised.
   virtual bool WindowShowing() const = 0;
 

@@ -133,6 +133,7 @@ class MainForm : private RecorderEvents {
   // Recording (main_form_recording.cpp).
   void ReportCaptureFailure();
   void SetRecordingControlsEnabled(bool enabled);
+  void ShowRecordButtonState();
 
   // Status tick, scheduler and actions (main_form_schedule.cpp).
   int64_t QueryFreeSpace();
@@ -142,6 +143,7 @@ class MainForm : private RecorderEvents {
   // The meter's timer and the capture's pace for what is shown and what the disk needs now.
   void PaceMeter();
   void RefreshRecorded(int64_t written);
+  void TellMeterLevel(uint32_t level);
   bool CheckRecorder();
   void ScheduledStartTest();
   void StopTest();
@@ -174,6 +176,10 @@ class MainForm : private RecorderEvents {
   bool captureRelaxed_ = false;
   // From the end of start-up to the close; a stopped meter's timer stays stopped.
   bool meterRunning_ = false;
+  RecordButtonState shownButtonState_ = RecordButtonState::Idle;
+  // The meter's frames since its level was last told to assistive technology, and that level.
+  int meterFramesSinceReading_ = 0;
+  int readLevel_ = -1;
   // What the meter last put on the screen; a frame that would show the same is not sent again.
   struct MeterPicture {
     int left = -1, right = -1;

@@ -20,6 +20,17 @@ void MainForm::Echo(const std::string& message) {
   statusLine_ = message;
   sleepNote_.clear();
   ShowMessageHint();
+  // Every change of the recording's state is echoed, so the record button's state follows here.
+  ShowRecordButtonState();
+}
+
+void MainForm::ShowRecordButtonState() {
+  const RecordButtonState buttonState = !state_.Recording ? RecordButtonState::Idle
+                                        : state_.Paused   ? RecordButtonState::Paused
+                                                          : RecordButtonState::Recording;
+  if (buttonState == shownButtonState_) return;
+  shownButtonState_ = buttonState;
+  controls_.PutRecordButtonState(buttonState);
 }
 
 void MainForm::ShowMessageHint() {
@@ -140,10 +151,13 @@ void MainForm::cInputInputChange() {
   recorder_.StartMonitor();
 }
 
+// The focus goes to the record button, which stays enabled: the focus of a control that becomes
+// disabled would otherwise end anywhere or nowhere, and the next key stops what was just started.
 void MainForm::SetRecordingControlsEnabled(bool enabled) {
   for (ControlId control : {ControlId::GroupBox1, ControlId::GroupBox2, ControlId::cbStart}) {
     controls_.PutEnabled(control, enabled);
   }
+  controls_.PutFocus(ControlId::bRec);
 }
 
 }  // namespace orvimo

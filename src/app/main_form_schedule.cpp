@@ -17,6 +17,9 @@ namespace {
 
 constexpr TColor32 kMeterBackground = 0xFF000000;
 constexpr double kFullScale = 32768.0;
+// Assistive technology hears the meter's level a few times a second; at the meter's pace it would be
+// flooded with readings nobody can follow.
+constexpr int kMeterFramesPerReading = 250 / MainForm::kMeterInterval;
 
 std::string Trimmed(const std::string& text) {
   const char* blanks = " \t\n\r\f\v";
@@ -317,6 +320,16 @@ ConsoleStatus MainForm::ConsoleSnapshot() {
       .dropouts = recorder_.DropoutsText()};
 }
 
+void MainForm::TellMeterLevel(uint32_t level) {
+  if (++meterFramesSinceReading_ < kMeterFramesPerReading) return;
+  meterFramesSinceReading_ = 0;
+  const uint32_t louder = std::max(level & 0xFFFF, level >> 16);
+  const int percent = static_cast<int>(std::min<uint32_t>(louder * 100 / 32768, 100));
+  if (percent == readLevel_) return;
+  readLevel_ = percent;
+  controls_.PutMeterLevel(percent);
+}
+
 void MainForm::vuTimerTimer() {
   TBitmap32& buffer = controls_.MeterBuffer();
   buffer.Clear(kMeterBackground);
@@ -325,8 +338,11 @@ void MainForm::vuTimerTimer() {
   const uint32_t level = services_.audio.ChannelGetLevel(state_.CaptureChannel);
   const int left = static_cast<int>((level & 0xFFFF) / kFullScale * width);
   const int right = static_cast<int>((level >> 16) / kFullScale * width);
-  buffer.FillRectPlain({0, 0, left, 4}, state_.VuColor);
-  buffer.FillRectPlain({0, 4, right, 8}, state_.VuColor);
+  // Each bar takes half the box's height: rows 0 to 3 and 4 to 7 at the layout's own size.
+  const int middle = buffer.Height() / 2;
+  buffer.FillRectPlain({0, 0, left, middle}, state_.VuColor);
+  buffer.FillRectPlain({0, middle, right, buffer.Height()}, state_.VuColor);
+  TellMeterLevel(level);
   // Fifty frames a second are mostly the same picture (silence, a steady tone) or go to a window
   // nobody sees; sending those to the screen would cost more than everything else the program does.
   if (!controls_.WindowShowing()) {

@@ -28,6 +28,9 @@ class FakeFormControls : public FormControls {
   std::map<ControlId, uint32_t> colors;
   std::map<ControlId, bool> enabled;
   int glyph = 0;
+  std::vector<RecordButtonState> buttonStates;  // every state the record button was told, in order
+  std::vector<ControlId> focused;
+  std::vector<int> meterLevels;
   struct TimerState {
     bool running = false;
     int interval = 0;
@@ -62,8 +65,9 @@ class FakeFormControls : public FormControls {
   void PutHint(ControlId control, const std::string& hint) override { hints[control] = hint; }
   void PutLabelColor(ControlId label, uint32_t color) override { colors[label] = color; }
   void PutEnabled(ControlId control, bool value) override { enabled[control] = value; }
-  void PutFocus(ControlId) override {}
+  void PutFocus(ControlId control) override { focused.push_back(control); }
   void PutRecordGlyph(int imageIndex) override { glyph = imageIndex; }
+  void PutRecordButtonState(RecordButtonState state) override { buttonStates.push_back(state); }
   void StartTimer(TimerId timer) override { timers[timer].running = true; }
   void StopTimer(TimerId timer) override { timers[timer].running = false; }
   bool TimerRunning(TimerId timer) const override { return Find(timers, timer, TimerState()).running; }
@@ -71,6 +75,7 @@ class FakeFormControls : public FormControls {
   void PutTimerInterval(TimerId timer, int milliseconds) override { timers[timer].interval = milliseconds; }
   TBitmap32& MeterBuffer() override { return meter; }
   void FlushMeter() override {}
+  void PutMeterLevel(int percent) override { meterLevels.push_back(percent); }
   bool WindowShowing() const override { return showing; }
   void PostCall(std::function<void()> call) override { posted.push_back(std::move(call)); }
   void CloseWindow() override { ++closes; }

@@ -11,6 +11,7 @@
 #include "app_fakes.h"
 #include "fake_form_controls.h"
 #include "support/fake_audio_library.h"
+#include "support/temp_folder.h"
 
 namespace orvimo::testing {
 namespace {
@@ -37,6 +38,7 @@ class MainFormTest : public ::testing::Test {
     form.reset();
   }
 
+  TempFolder folder{"main_form_test"};
   capture::FakeAudioLibrary audio;
   FakeClock clock;
   FakeFreeSpace freeSpace;
@@ -88,6 +90,49 @@ TEST_F(MainFormTest, AUsersChangeRunsTheHandlerOfItsControl) {
     form->ControlChanged(c.control);
     c.expect();
   }
+}
+
+// Assistive technology and the keyboard follow every change of the recording's state: the button
+// says what its next left click does, and the focus is on the button after a start or a stop, whose
+// group boxes were just disabled or enabled.
+TEST_F(MainFormTest, TheRecordButtonsStateAndTheFocusFollowTheRecording) {
+  using enum RecordButtonState;
+  Open();
+  controls.texts[ControlId::eOutfile] = Utf8Of(folder.Path() / "take.wav");
+  const struct Step {
+    std::string what;
+    std::function<void()> action;
+    std::vector<RecordButtonState> told;
+    size_t focusCount;
+  } steps[] = {
+      {"a right click while idle", [&] { form->bRecMouseDown(MouseButton::kRight); }, {}, 0},
+      {"start", [&] { form->bRecClick(); }, {Recording}, 1},
+      {"pause", [&] { form->bRecMouseDown(MouseButton::kRight); }, {Recording, Paused}, 1},
+      {"resume", [&] { form->bRecMouseDown(MouseButton::kRight); }, {Recording, Paused, Recording}, 1},
+      {"pause again",
+       [&] { form->bRecMouseDown(MouseButton::kRight); },
+       {Recording, Paused, Recording, Paused},
+       1},
+      {"stop while paused", [&] { form->bRecClick(); }, {Recording, Paused, Recording, Paused, Idle}, 2},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.action();
+    EXPECT_EQ(controls.buttonStates, step.told);
+    EXPECT_EQ(controls.focused, std::vector<ControlId>(step.focusCount, ControlId::bRec));
+  }
+}
+
+// The level is told a few times a second, the louder channel in percent, and only when it changed.
+TEST_F(MainFormTest, TheMetersLevelIsToldAFewTimesASecond) {
+  Open();
+  controls.showing = true;
+  audio.SetLevel(8192, 16384);
+  for (int frame = 0; frame < 50; ++frame) form->vuTimerTimer();  // one second
+  EXPECT_EQ(controls.meterLevels, std::vector<int>{50});
+  audio.SetLevel(40000, 0);
+  for (int frame = 0; frame < 50; ++frame) form->vuTimerTimer();
+  EXPECT_EQ(controls.meterLevels, (std::vector<int>{50, 100}));
 }
 
 }  // namespace

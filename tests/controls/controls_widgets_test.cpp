@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -127,7 +128,65 @@ TEST_F(WidgetTest, RightPressSignalsMouseDownButNoClick) {
   QTest::mouseClick(button_, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
   EXPECT_EQ(clicks.count(), 1);
   EXPECT_EQ(downs.count(), 2);
-  EXPECT_EQ(button_->focusPolicy(), Qt::NoFocus);
+}
+
+// The keyboard and assistive technology reach the button: Tab gives it the focus (a click does not),
+// Space and Enter press it as a left click does, its accessible actions are the press and the second
+// action its owner names.
+TEST_F(WidgetTest, KeysAndAccessibleActionsPressTheButtonAsTheMouseDoes) {
+  EXPECT_EQ(button_->focusPolicy(), Qt::TabFocus);
+  QSignalSpy clicks(button_, &TTamborButton::clicked);
+  QSignalSpy seconds(button_, &TTamborButton::secondAction);
+  const struct Key {
+    int key;
+    Qt::KeyboardModifiers modifiers;
+    bool autoRepeat;
+    int clicks;
+  } keys[] = {{Qt::Key_Space, Qt::NoModifier, false, 1},      {Qt::Key_Return, Qt::NoModifier, false, 2},
+              {Qt::Key_Enter, Qt::KeypadModifier, false, 3},  {Qt::Key_Space, Qt::NoModifier, true, 3},
+              {Qt::Key_Space, Qt::ControlModifier, false, 3}, {Qt::Key_A, Qt::NoModifier, false, 3}};
+  for (const Key& key : keys) {
+    QKeyEvent event(QEvent::KeyPress, key.key, key.modifiers, QString(), key.autoRepeat);
+    QApplication::sendEvent(button_, &event);
+    EXPECT_EQ(clicks.count(), key.clicks) << key.key;
+  }
+
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(button_);
+  ASSERT_NE(accessible, nullptr);
+  EXPECT_EQ(accessible->role(), QAccessible::PushButton);
+  QAccessibleActionInterface* actions = accessible->actionInterface();
+  ASSERT_NE(actions, nullptr);
+  EXPECT_EQ(actions->actionNames().value(0), QAccessibleActionInterface::pressAction());
+  button_->SetSecondActionName(QStringLiteral("Pause"));
+  EXPECT_EQ(actions->actionNames().value(1), "Pause");
+  actions->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(clicks.count(), 4);
+  actions->doAction(QStringLiteral("Pause"));
+  EXPECT_EQ(seconds.count(), 1);
+  button_->setEnabled(false);
+  actions->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(clicks.count(), 4);
+}
+
+// The focus shows as a dotted frame inside the bevels, clear of the glyph.
+TEST_F(WidgetTest, TheFocusShowsAsADottedFrameInsideTheBevels) {
+  parent_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent_));
+  button_->clearFocus();  // a shown window gives its first control the focus
+  const TBitmap32 unfocused = button_->RenderBuffer();
+  button_->setFocus();
+  ASSERT_TRUE(button_->hasFocus());
+  const TBitmap32& focused = button_->RenderBuffer();
+  int marked = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 42; ++x) {
+      if (unfocused.Pixel(x, y) == focused.Pixel(x, y)) continue;
+      ++marked;
+      const bool onFrame =
+          ((x == 3 || x == 38) && y >= 3 && y <= 36) || ((y == 3 || y == 36) && x >= 3 && x <= 38);
+      EXPECT_TRUE(onFrame) << x << "," << y;
+    }
+  EXPECT_GT(marked, 40);
 }
 
 TEST_F(WidgetTest, ClickArrivesBeforeTheToggleFlips) {
@@ -212,6 +271,19 @@ TEST(PaintBox32Test, ShowsItsBufferAsItIs) {
   buffer.FillRectPlain({0, 4, 113, 8}, 0xFFFFBB1B);
   box.Flush();
   ExpectImageShowsBuffer(box.grab().toImage(), buffer);
+}
+
+TEST(PaintBox32Test, AssistiveTechnologyReadsItsValueAsALevel) {
+  TPaintBox32 box;
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&box);
+  ASSERT_NE(accessible, nullptr);
+  EXPECT_EQ(accessible->role(), QAccessible::ProgressBar);
+  QAccessibleValueInterface* value = accessible->valueInterface();
+  ASSERT_NE(value, nullptr);
+  box.SetAccessibleValue(42);
+  EXPECT_EQ(value->currentValue().toInt(), 42);
+  EXPECT_EQ(value->minimumValue().toInt(), 0);
+  EXPECT_EQ(value->maximumValue().toInt(), 100);
 }
 
 // The places each paint of a widget covered.

@@ -27,6 +27,10 @@ class TDateTimePicker : public QDateTimeEdit {
  signals:
   void userChanged();
 
+ protected:
+  // Tab leaves the picker, as it leaves every other control; the arrow keys move between its fields.
+  bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+
  private:
   void ShowValue();
   void TakeEdit(const QDateTime& edited);

@@ -14,8 +14,10 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <utility>
 
+#include "app/accessible_texts.h"
 #include "app/qt/date_time_picker.h"
 #include "app/qt/qt_window_placement.h"
 #include "base/file_name_text.h"
@@ -27,6 +29,21 @@ namespace orvimo {
 namespace {
 
 QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text.c_str()); }
+
+constexpr qreal kSmallestTimePointSize = 5;
+
+// A time label keeps its place: a time longer than its room (thousands of hours free at a low rate) is
+// set smaller rather than cut.
+void FitTextToWidth(QLabel* label, qreal pointSize) {
+  QFont font = label->font();
+  font.setPointSizeF(pointSize);
+  const int room = label->contentsRect().width();
+  while (font.pointSizeF() > kSmallestTimePointSize &&
+         QFontMetrics(font).horizontalAdvance(label->text()) > room) {
+    font.setPointSizeF(font.pointSizeF() - 0.5);
+  }
+  if (font != label->font()) label->setFont(font);
+}
 
 }  // namespace
 
@@ -163,11 +180,41 @@ void TfrmMain::PutEditText(ControlId edit, const std::string& bytes) {
 }
 
 void TfrmMain::PutLabelText(ControlId label, const std::string& text) {
-  ControlAs<QLabel>(label)->setText(FromLocal(text));
+  auto* widget = ControlAs<QLabel>(label);
+  widget->setText(FromLocal(text));
+  if (label == ControlId::lRecorded || label == ControlId::lFree) FitTextToWidth(widget, font().pointSizeF());
+  UpdateLabelReading(label);
 }
 
 void TfrmMain::PutHint(ControlId control, const std::string& hint) {
   ControlAs<QWidget>(control)->setToolTip(FromLocal(hint));
+  UpdateLabelReading(control);
+}
+
+// A text and its hint change together (a time and its size): the reading is brought up to date once
+// the handler is done, so assistive technology hears one change, not a half-new reading first.
+void TfrmMain::UpdateLabelReading(ControlId label) {
+  if (label != ControlId::lMessage && label != ControlId::lFilename && label != ControlId::lRecorded &&
+      label != ControlId::lFree) {
+    return;
+  }
+  if (std::find(pendingReadings_.begin(), pendingReadings_.end(), label) != pendingReadings_.end()) return;
+  pendingReadings_.push_back(label);
+  if (pendingReadings_.size() == 1)
+    QMetaObject::invokeMethod(
+        this, [this] { ShowLabelReadings(); }, Qt::QueuedConnection);
+}
+
+void TfrmMain::ShowLabelReadings() {
+  for (ControlId label : pendingReadings_) {
+    auto* widget = ControlAs<QLabel>(label);
+    // The status line's hint holds notes besides its message; only its text is read.
+    const QByteArray hint = label == ControlId::lMessage ? QByteArray() : widget->toolTip().toLocal8Bit();
+    const QString reading =
+        FromLocal(LabelReading(label, widget->text().toLocal8Bit().toStdString(), hint.toStdString()));
+    if (reading != widget->accessibleName()) widget->setAccessibleName(reading);
+  }
+  pendingReadings_.clear();
 }
 
 void TfrmMain::PutLabelColor(ControlId label, uint32_t color) {
@@ -185,6 +232,12 @@ void TfrmMain::PutFocus(ControlId control) { ControlAs<QWidget>(control)->setFoc
 
 void TfrmMain::PutRecordGlyph(int imageIndex) { bRec->SetImageIndex_Normal(imageIndex); }
 
+void TfrmMain::PutRecordButtonState(RecordButtonState state) {
+  bRec->SetSecondActionName(QString::fromLatin1(PauseActionName(state)));
+  bRec->setAccessibleDescription(FromLocal(RecordButtonDescription(state)));
+  bRec->setAccessibleName(QString::fromLatin1(RecordButtonName(state)));
+}
+
 void TfrmMain::StartTimer(TimerId timer) { TimerOf(timer)->start(); }
 
 void TfrmMain::StopTimer(TimerId timer) { TimerOf(timer)->stop(); }
@@ -200,6 +253,8 @@ void TfrmMain::PutTimerInterval(TimerId timer, int milliseconds) {
 TBitmap32& TfrmMain::MeterBuffer() { return vubox->Buffer(); }
 
 void TfrmMain::FlushMeter() { vubox->Flush(); }
+
+void TfrmMain::PutMeterLevel(int percent) { vubox->SetAccessibleValue(percent); }
 
 bool TfrmMain::WindowShowing() const { return isVisible() && !isMinimized(); }
 

@@ -92,7 +92,9 @@ class TfrmMain : public QWidget, private FormControls, public MainForm {
   void CreateGroupBox3();
   void CreateTimers();
   void SetTabOrder();
+  void NameControls();
   void WireEvents();
+  void WireShortcuts();
 
   // The widget calls of the shared logic (tfrm_main.cpp).
   void PutListItems(ControlId list, const std::vector<std::string>& items) override;
@@ -112,6 +114,7 @@ class TfrmMain : public QWidget, private FormControls, public MainForm {
   void PutEnabled(ControlId control, bool enabled) override;
   void PutFocus(ControlId control) override;
   void PutRecordGlyph(int imageIndex) override;
+  void PutRecordButtonState(RecordButtonState state) override;
   void StartTimer(TimerId timer) override;
   void StopTimer(TimerId timer) override;
   bool TimerRunning(TimerId timer) const override;
@@ -119,6 +122,7 @@ class TfrmMain : public QWidget, private FormControls, public MainForm {
   void PutTimerInterval(TimerId timer, int milliseconds) override;
   TBitmap32& MeterBuffer() override;
   void FlushMeter() override;
+  void PutMeterLevel(int percent) override;
   bool WindowShowing() const override;
   void PostCall(std::function<void()> call) override;
   void CloseWindow() override;
@@ -128,8 +132,12 @@ class TfrmMain : public QWidget, private FormControls, public MainForm {
   template <typename Widget>
   Widget* ControlAs(ControlId id) const;
   QTimer* TimerOf(TimerId timer) const;
+  // A status panel's label reads as its name and text (and a time label's size); a change is announced.
+  void UpdateLabelReading(ControlId label);
+  void ShowLabelReadings();
 
   std::unique_ptr<WindowPlacementAccess> ownPlacement_;
+  std::vector<ControlId> pendingReadings_;  // labels whose reading waits for the event loop
 };
 
 template <typename Widget>

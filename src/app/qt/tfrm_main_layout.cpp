@@ -1,4 +1,5 @@
 // The window's controls: places, texts, defaults, colours, hints, tab order and events.
+#include <QAccessibleWidget>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,18 +10,21 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
 
 #include <limits>
 
+#include "app/accessible_texts.h"
 #include "app/qt/date_time_picker.h"
 #include "app/qt/tfrm_main.h"
-#include "services/status_texts.h"
+#include "controls/qt/accessible_controls.h"
 #include "controls/qt/paint_box32.h"
 #include "controls/qt/tambor_button.h"
 #include "controls/record_glyph.h"
+#include "services/status_texts.h"
 
 namespace orvimo {
 
@@ -73,9 +77,21 @@ QIcon FloppyIcon() {
   return QIcon(pixmap);
 }
 
+// The window reads as a window with its caption, not as an anonymous filler.
+QAccessibleInterface* WindowAccessibleFactory(const QString& className, QObject* object) {
+  if (className != QLatin1String(TfrmMain::staticMetaObject.className())) return nullptr;
+  return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+}
+
 }  // namespace
 
 void TfrmMain::CreateControls() {
+  InstallControlsAccessibility();
+  static const bool windowFactoryInstalled = [] {
+    QAccessible::installFactory(&WindowAccessibleFactory);
+    return true;
+  }();
+  (void)windowFactoryInstalled;
   setWindowTitle(QString::fromLatin1(kWindowCaption));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -90,6 +106,7 @@ void TfrmMain::CreateControls() {
   CreateGroupBox2();
   CreateGroupBox3();
   SetTabOrder();
+  NameControls();
 }
 
 void TfrmMain::CreateTimers() {
@@ -112,17 +129,19 @@ void TfrmMain::CreatePanel1() {
   bRec->setGeometry(5, 5, 42, 40);
   SetUpRecordButton(bRec->Core());
 
-  lMessage = MakeColouredLabel(Panel1, {50, 5, 160, 14}, 0x800000, true);
+  // The time labels are wider than drawn and the status line narrower: DejaVu Sans needs 81 pixels for
+  // " 119 : 04 : 37", the status line's own messages at most 125.
+  lMessage = MakeColouredLabel(Panel1, {50, 5, 144, 14}, 0x800000, true);
   lMessage->setObjectName(QStringLiteral("lMessage"));
   lMessage->setText(QString::fromLatin1(kWindowCaption));
-  lFilename = MakeColouredLabel(Panel1, {50, 21, 160, 14}, 0x808080, false);
+  lFilename = MakeColouredLabel(Panel1, {50, 21, 144, 14}, 0x808080, false);
   lFilename->setObjectName(QStringLiteral("lFilename"));
   lFilename->setText(QStringLiteral("Orvimo 2 - sound to WAV"));
-  lRecorded = MakeColouredLabel(Panel1, {212, 5, 67, 14}, 0x000080, true);
+  lRecorded = MakeColouredLabel(Panel1, {196, 5, 83, 14}, 0x000080, true);
   lRecorded->setObjectName(QStringLiteral("lRecorded"));
   lRecorded->setText(QStringLiteral("00 : 00 : 00"));
   lRecorded->setToolTip(QStringLiteral("Time recorded"));
-  lFree = MakeColouredLabel(Panel1, {212, 21, 67, 14}, 0x008000, true);
+  lFree = MakeColouredLabel(Panel1, {196, 21, 83, 14}, 0x008000, true);
   lFree->setObjectName(QStringLiteral("lFree"));
   lFree->setText(QStringLiteral("00 : 00 : 00"));
   lFree->setToolTip(QStringLiteral("Time remaining on disk"));
@@ -149,7 +168,8 @@ void TfrmMain::CreateGroupBox2() {
   GroupBox2->setGeometry(0, 95, kClientWidth, 67);
 
   Label1 = new QLabel(QStringLiteral("To File:"), GroupBox2);
-  Label1->setGeometry(9, 18, 35, 13);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setGeometry(9, 18, 43, 13);  // "To File:" needs 37 pixels in DejaVu Sans
   eOutfile = new QLineEdit(QStringLiteral("Recording_[i].wav"), GroupBox2);
   eOutfile->setObjectName(QStringLiteral("eOutfile"));
   eOutfile->setGeometry(53, 14, 205, 21);
@@ -160,22 +180,27 @@ void TfrmMain::CreateGroupBox2() {
   bSave->setIcon(FloppyIcon());
   bSave->setIconSize(QSize(16, 16));
   bSave->setToolTip(QStringLiteral("Browse..."));
-  bSave->setFocusPolicy(Qt::NoFocus);
+  bSave->setFocusPolicy(Qt::TabFocus);
+  Label1->setBuddy(eOutfile);
 
   cOutFormatB = MakeList(GroupBox2, {8, 39, 59, 21}, {QStringLiteral("8-bit"), QStringLiteral("16-bit")}, 1);
   cOutFormatB->setObjectName(QStringLiteral("cOutFormatB"));
-  cOutFormatC = MakeList(GroupBox2, {71, 39, 59, 21}, {QStringLiteral("Mono"), QStringLiteral("Stereo")}, 1);
+  // The format row gives "Stereo" and a six-digit rate their room in DejaVu Sans, taken from the
+  // file type's list, whose texts are short.
+  cOutFormatC = MakeList(GroupBox2, {70, 39, 64, 21}, {QStringLiteral("Mono"), QStringLiteral("Stereo")}, 1);
   cOutFormatC->setObjectName(QStringLiteral("cOutFormatC"));
-  cOutType = MakeList(GroupBox2, {134, 39, 59, 21}, {QStringLiteral("WAV"), QStringLiteral("RAW")}, 0);
+  cOutType = MakeList(GroupBox2, {137, 39, 53, 21}, {QStringLiteral("WAV"), QStringLiteral("RAW")}, 0);
   cOutType->setObjectName(QStringLiteral("cOutType"));
   cOutType->setEnabled(false);
   cOutHz = new QSpinBox(GroupBox2);
   cOutHz->setObjectName(QStringLiteral("cOutHz"));
-  cOutHz->setGeometry(197, 39, 61, 21);
+  cOutHz->setGeometry(193, 39, 67, 21);
   cOutHz->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
   cOutHz->setValue(44100);
   Label12 = new QLabel(QStringLiteral("Hz"), GroupBox2);
-  Label12->setGeometry(263, 43, 12, 13);
+  Label12->setObjectName(QStringLiteral("Label12"));
+  Label12->setGeometry(263, 43, 18, 13);
+  Label12->setBuddy(cOutHz);
 }
 
 void TfrmMain::CreateGroupBox3() {
@@ -223,25 +248,47 @@ void TfrmMain::CreateGroupBox3() {
   cStopAt->setObjectName(QStringLiteral("cStopAt"));
 
   Label3 = new QLabel(QStringLiteral("When finished:"), GroupBox3);
+  Label3->setObjectName(QStringLiteral("Label3"));
   Label3->setGeometry(9, 94, 82, 13);  // wide enough for the text in the fonts found here
   cWhenFinished = MakeList(GroupBox3, {92, 90, 186, 21},
                            {QStringLiteral("Do nothing"), QStringLiteral("Display alert"),
                             QStringLiteral("Start new recording"), QStringLiteral("Shutdown computer")},
                            0);
   cWhenFinished->setObjectName(QStringLiteral("cWhenFinished"));
+  Label3->setBuddy(cWhenFinished);
 }
 
+// As the eye reads the window: the record button, then each group from left to right and top to bottom.
 void TfrmMain::SetTabOrder() {
-  const std::vector<QWidget*> order{cInputDevice,  eOutfile,   cOutHz,   cOutType, cOutFormatC, cOutFormatB,
-                                    cbStart,       cbStop,     dtStop,   dtStart,  dtTStart,    dtTStop,
-                                    cWhenFinished, rbStopTime, rbStopAt, cStopAt,  seStopAt};
+  const std::vector<QWidget*> order{bRec,        cInputDevice, eOutfile,   bSave,        cOutFormatB,
+                                    cOutFormatC, cOutType,     cOutHz,     cbStart,      dtStart,
+                                    dtTStart,    cbStop,       rbStopTime, dtStop,       dtTStop,
+                                    rbStopAt,    seStopAt,     cStopAt,    cWhenFinished};
   for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+// What a screen reader calls each control: its purpose, as the labels beside it tell the eye.
+void TfrmMain::NameControls() {
+  setAccessibleName(windowTitle());
+  for (ControlId id :
+       {ControlId::cInputDevice, ControlId::cInputInput, ControlId::cOutFormatB, ControlId::cOutFormatC,
+        ControlId::cOutType, ControlId::cStopAt, ControlId::cWhenFinished, ControlId::cOutHz,
+        ControlId::seStopAt, ControlId::cbStart, ControlId::cbStop, ControlId::rbStopTime,
+        ControlId::rbStopAt, ControlId::dtStart, ControlId::dtTStart, ControlId::dtStop, ControlId::dtTStop,
+        ControlId::eOutfile, ControlId::bSave}) {
+    WidgetOf(id)->setAccessibleName(QString::fromLatin1(AccessibleNameOf(id)));
+  }
+  for (ControlId id : {ControlId::lMessage, ControlId::lFilename, ControlId::lRecorded, ControlId::lFree}) {
+    UpdateLabelReading(id);
+  }
+  vubox->setAccessibleName(QStringLiteral("Level"));
+  bRec->setToolTip(QString::fromLatin1(kRecordButtonHint));
+  PutRecordButtonState(RecordButtonState::Idle);
 }
 
 // User actions only: code that changes a control does so quietly and runs the change handling itself,
 // so an error in that handling ends the code that made the change.
 void TfrmMain::WireEvents() {
-  connect(bRec, &TTamborButton::clicked, this, [this] { Guarded([this] { bRecClick(); }); });
   connect(bRec, &TTamborButton::mouseDown, this, [this](Qt::MouseButton button) {
     Guarded([this, button] { bRecMouseDown(ToCoreButton(button)); });
   });
@@ -263,6 +310,20 @@ void TfrmMain::WireEvents() {
   connect(eOutfile, &QLineEdit::textChanged, this, changed(ControlId::eOutfile));
   connect(Timer, &QTimer::timeout, this, [this] { TimerFired(TimerId::Timer); });
   connect(vuTimer, &QTimer::timeout, this, [this] { TimerFired(TimerId::vuTimer); });
+  WireShortcuts();
+}
+
+// The keys do exactly what the mouse does on the record button, from anywhere in the window; so do
+// the button's keys and accessible actions (its press is its click).
+void TfrmMain::WireShortcuts() {
+  const auto leftClick = [this] { Guarded([this] { bRecClick(); }); };
+  const auto rightClick = [this] { Guarded([this] { bRecMouseDown(MouseButton::kRight); }); };
+  connect(bRec, &TTamborButton::clicked, this, leftClick);
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_R), this), &QShortcut::activated, this, leftClick);
+  for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::Key_P), QKeySequence(Qt::Key_Pause)}) {
+    connect(new QShortcut(keys, this), &QShortcut::activated, this, rightClick);
+  }
+  connect(bRec, &TTamborButton::secondAction, this, rightClick);
 }
 
 }  // namespace orvimo

@@ -1,11 +1,13 @@
 #include "controls/qt/paint_box32.h"
 
+#include <QAccessible>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
 
 #include <algorithm>
 
+#include "controls/qt/accessible_controls.h"
 #include "controls/qt/buffer_image.h"
 
 namespace orvimo {
@@ -13,6 +15,7 @@ namespace orvimo {
 TPaintBox32::TPaintBox32(QWidget* parent) : QWidget(parent), putter_(X11ImagePutter::ForThisDisplay()) {
   // Every pixel comes from the buffer, so Qt need not erase the background first.
   setAttribute(Qt::WA_OpaquePaintEvent);
+  InstallControlsAccessibility();
   if (!putter_) return;
   setAttribute(Qt::WA_NativeWindow);
   setAttribute(Qt::WA_DontCreateNativeAncestors);
@@ -98,6 +101,13 @@ void TPaintBox32::PaintThroughQt() {
   putter_.reset();
   setAttribute(Qt::WA_PaintOnScreen, false);
   update();
+}
+
+void TPaintBox32::SetAccessibleValue(int value) {
+  if (value == accessibleValue_) return;
+  accessibleValue_ = value;
+  QAccessibleValueChangeEvent event(this, value);
+  QAccessible::updateAccessibility(&event);
 }
 
 QPaintEngine* TPaintBox32::paintEngine() const { return putter_ ? nullptr : QWidget::paintEngine(); }

@@ -26,6 +26,11 @@ class TPaintBox32 : public QWidget {
 
   QPaintEngine* paintEngine() const override;
 
+  // What the box shows as a number from 0 to 100 (a meter's level), for assistive technology; a
+  // change is announced.
+  void SetAccessibleValue(int value);
+  int AccessibleValue() const { return accessibleValue_; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
@@ -43,6 +48,7 @@ class TPaintBox32 : public QWidget {
   // On X the box has a window of its own and puts its pixels there itself: a frame then costs one
   // small request, not a pass through Qt's painter and the whole window's backing store.
   std::unique_ptr<X11ImagePutter> putter_;
+  int accessibleValue_ = 0;
 };
 
 }  // namespace orvimo

@@ -1,9 +1,11 @@
 #include "controls/qt/tambor_button.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "controls/qt/accessible_controls.h"
 #include "controls/qt/buffer_image.h"
 #include "controls/qt/qt_caption_painter.h"
 
@@ -23,7 +25,9 @@ MouseButton ToCoreButton(Qt::MouseButton button) {
 }
 
 TTamborButton::TTamborButton(QWidget* parent) : QWidget(parent) {
-  setFocusPolicy(Qt::NoFocus);
+  // Reached with Tab, never taken by a click: a click leaves the focus where the user had it.
+  setFocusPolicy(Qt::TabFocus);
+  InstallControlsAccessibility();
   setAttribute(Qt::WA_OpaquePaintEvent);
   core_.SetChangeHandler([this] { update(); });
   resize(32, 32);
@@ -46,7 +50,18 @@ const TBitmap32& TTamborButton::RenderBuffer() {
   PaintBackdrop();
   QtCaptionPainter captions(font());
   core_.Paint(buffer_, &captions);
+  DrawFocusMark();
   return buffer_;
+}
+
+// A dotted frame just inside the inner bevel, as a classic push button marks its focus; it stays
+// clear of the glyph.
+void TTamborButton::DrawFocusMark() {
+  if (!hasFocus() || width() < 8 || height() < 8) return;
+  QImage image = WrapBuffer(buffer_);
+  QPainter painter(&image);
+  painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+  painter.drawRect(3, 3, width() - 7, height() - 7);
 }
 
 void TTamborButton::paintEvent(QPaintEvent*) {
@@ -96,6 +111,28 @@ void TTamborButton::enterEvent(QEnterEvent* event) {
 void TTamborButton::leaveEvent(QEvent* event) {
   if (core_.Hovered()) Leave();
   QWidget::leaveEvent(event);
+}
+
+// Space and Enter press the button as a left click does; a held key does not repeat the click.
+void TTamborButton::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  const bool pressKey = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+  if (!pressKey || event->modifiers() & ~Qt::KeypadModifier) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  if (!event->isAutoRepeat()) emit clicked();
+  event->accept();
+}
+
+void TTamborButton::focusInEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusInEvent(event);
+}
+
+void TTamborButton::focusOutEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusOutEvent(event);
 }
 
 void TTamborButton::Enter() {

@@ -25,8 +25,16 @@ class TTamborButton : public QWidget {
   // Draws the button into its back buffer exactly as the next paint shows it.
   const TBitmap32& RenderBuffer();
 
+  // Assistive technology can press the button (clicked, as a left click) and do a second action by the
+  // name given here (secondAction; none while the name is empty).
+  void SetSecondActionName(const QString& name) { secondActionName_ = name; }
+  const QString& SecondActionName() const { return secondActionName_; }
+  void Press() { emit clicked(); }
+  void DoSecondAction() { emit secondAction(); }
+
  signals:
   void clicked();
+  void secondAction();
   void mouseDown(Qt::MouseButton button);
   void mouseUp(Qt::MouseButton button);
   void mouseEntered();
@@ -41,14 +49,19 @@ class TTamborButton : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void enterEvent(QEnterEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   void PaintBackdrop();
+  void DrawFocusMark();
   void Enter();
   void Leave();
 
   TamborButtonCore core_;
   TBitmap32 buffer_;
+  QString secondActionName_;
 };
 
 }  // namespace orvimo
