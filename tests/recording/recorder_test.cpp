@@ -125,7 +125,11 @@ class RecorderTest : public ::testing::Test {
     audio_.RecordInit(-1);
   }
 
-  void TearDown() override { disk_.HoldWrites(false), disk_.HoldSyncs(false); }
+  // A test that failed while the disk was held must not leave the writer waiting at the stop.
+  void TearDown() override {
+    disk_.HoldWrites(false);
+    disk_.HoldSyncs(false);
+  }
 
   Recorder& Make(uint64_t ceiling = kWaveDataCeiling) {
     recorder_ = std::make_unique<Recorder>(audio_, clock_, freeSpace_, reports_, ceiling, &disk_);
@@ -144,6 +148,13 @@ class RecorderTest : public ::testing::Test {
     }
     EXPECT_TRUE(audio_.Deliver(bytes));
     return bytes;
+  }
+  // That many such buffers, kept in the order delivered.
+  void DeliverInto(std::vector<uint8_t>& delivered, int buffers, uint32_t frames) {
+    for (int buffer = 0; buffer < buffers; ++buffer) {
+      const auto bytes = DeliverFrames(frames);
+      delivered.insert(delivered.end(), bytes.begin(), bytes.end());
+    }
   }
 
   // What a reader finds in the file being recorded. Windows lets nobody else open it meanwhile, so
@@ -220,10 +231,7 @@ TEST_F(RecorderTest, PartsFollowWithoutAGapAtTheCeilingAndAtARefusedSize) {
     Recorder& recorder = Make(c.ceiling);
     ASSERT_TRUE(recorder.Start(kStereo16, PathOf(base + ".wav")));
     std::vector<uint8_t> input;
-    for (int buffer = 0; buffer < 9; ++buffer) {
-      const auto bytes = DeliverFrames(130);
-      input.insert(input.end(), bytes.begin(), bytes.end());
-    }
+    DeliverInto(input, 9, 130);
     Settle();
     EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
     EXPECT_TRUE(reports_.writeFailures.empty());
@@ -326,10 +334,7 @@ TEST_F(RecorderTest, RefusedWritePausesAndTheBacklogWaitsForTheResume) {
     const std::string path = PathOf(resume ? "full.wav" : "given_up.wav");
     ASSERT_TRUE(recorder.Start(kStereo16, path));
     std::vector<uint8_t> input;
-    for (int buffer = 0; buffer < 3; ++buffer) {
-      const auto bytes = DeliverFrames(200);
-      input.insert(input.end(), bytes.begin(), bytes.end());
-    }
+    DeliverInto(input, 3, 200);
     Settle();
     EXPECT_EQ(recorder.Tick(), TickOutcome::Paused);
     EXPECT_TRUE(recorder.State().Paused);
@@ -341,8 +346,7 @@ TEST_F(RecorderTest, RefusedWritePausesAndTheBacklogWaitsForTheResume) {
     if (resume) {
       disk_.refuseAbove = 0;
       recorder.SetPaused(false);
-      const auto bytes = DeliverFrames(100);
-      input.insert(input.end(), bytes.begin(), bytes.end());
+      DeliverInto(input, 1, 100);
       recorder.Stop();
       EXPECT_EQ(CheckedAudio(path), input);
       EXPECT_TRUE(reports_.faults.empty());
@@ -445,8 +449,7 @@ TEST_F(RecorderTest, LimitsEndRecordingsAndChainedFilesAtTheExactByte) {
       recorder.ResetLimits();  // what the window does as a recording starts
       recorder.SetStopAfter(c.unit, c.count);
       while (!recorder.LimitReached(true)) {
-        const auto bytes = DeliverFrames(1301);  // no divisor of the limit
-        input.insert(input.end(), bytes.begin(), bytes.end());
+        DeliverInto(input, 1, 1301);  // no divisor of the limit
         Settle();  // at the pace of real time the backlog never fills
       }
       EXPECT_EQ(recorder.RecordedBytes(), static_cast<int64_t>(c.bytes));
