@@ -12,7 +12,7 @@ namespace {
 
 constexpr uint64_t kNoEnd = std::numeric_limits<uint64_t>::max();
 // One write call at most: the writer looks at a stop, a next part and its syncs between them.
-constexpr std::size_t kWriteChunk = 256 * 1024;
+constexpr std::size_t kWriteChunk = 64 * 1024;
 constexpr std::size_t kMinRing = 256 * 1024;
 constexpr std::size_t kMaxRing = 64 * 1024 * 1024;
 // The writer wakes at least this often, so a wake-up the capture thread's notify missed costs no more.

@@ -3,6 +3,7 @@
 # stick, a network share): the capture goes on into the writer's buffer, the stop writes the backlog
 # for a few seconds and tells what it gave up after that, so the dropout figure matches the audio
 # really missing. The recording stops at an exact size limit: what was captured is known to the byte.
+SLOW_FS=$(cd "$(dirname "$0")" && pwd)/slow_fs.py
 source "$(dirname "$0")/lib.sh"
 faults_init slow_disk "$1"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
@@ -12,7 +13,7 @@ unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 slow_mount() {
   local name=$1 delay=$2
   mkdir -p "$E2E_WORK/$name.back" "$E2E_WORK/$name"
-  "$E2E_PYTHON" "$(dirname "$0")/slow_fs.py" "$E2E_WORK/$name" -f \
+  "$E2E_PYTHON" "$SLOW_FS" "$E2E_WORK/$name" -f \
     -o "root=$E2E_WORK/$name.back,delay=$delay" >>"$E2E_WORK/slow_fs.log" 2>&1 &
   faults_on_exit "fusermount -u -z '$E2E_WORK/$name'"
   e2e_wait_for 10 mountpoint -q "$E2E_WORK/$name" || e2e_die "the slow disk $name did not mount"
