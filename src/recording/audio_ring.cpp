@@ -14,7 +14,8 @@ void AudioRing::Reset(std::size_t capacity) {
 std::size_t AudioRing::Push(const uint8_t* data, std::size_t length, std::size_t block) noexcept {
   if (bytes_.empty()) return 0;
   const uint64_t written = written_.load(std::memory_order_relaxed);
-  const auto free = static_cast<std::size_t>(bytes_.size() - (written - read_.load(std::memory_order_acquire)));
+  const auto free =
+      static_cast<std::size_t>(bytes_.size() - (written - read_.load(std::memory_order_acquire)));
   std::size_t taken = std::min(length, free);
   taken -= taken % std::max<std::size_t>(block, 1);
   const auto at = static_cast<std::size_t>(written % bytes_.size());

@@ -141,10 +141,11 @@ void RecordingWriter::Run() {
 }
 
 void RecordingWriter::WaitForWork() {
-  const bool unsynced = syncedPart_ != Current() ||
-                        (Current() != nullptr && syncedOffset_ != Current()->offset.load());
+  const bool unsynced =
+      syncedPart_ != Current() || (Current() != nullptr && syncedOffset_ != Current()->offset.load());
   auto wait = std::chrono::duration_cast<std::chrono::steady_clock::duration>(kLongestWait);
-  if (unsynced) wait = std::min(wait, std::max(lastSync_ + kSyncInterval - disk_.Now(), WriterDisk::Clock::duration{}));
+  if (unsynced)
+    wait = std::min(wait, std::max(lastSync_ + kSyncInterval - disk_.Now(), WriterDisk::Clock::duration{}));
   std::unique_lock lock(mutex_);
   waiting_ = true;
   idle_.notify_all();
@@ -158,7 +159,8 @@ bool RecordingWriter::WaitUntilIdle(std::chrono::milliseconds timeout) const {
   std::unique_lock lock(mutex_);
   return idle_.wait_for(lock, timeout, [this] {
     return ended_ || !thread_.joinable() ||
-           (waiting_ && pushes_.load(std::memory_order_acquire) == seenPushes_.load(std::memory_order_acquire));
+           (waiting_ &&
+            pushes_.load(std::memory_order_acquire) == seenPushes_.load(std::memory_order_acquire));
   });
 }
 
@@ -178,7 +180,8 @@ RecordingWriter::Progress RecordingWriter::WriteBacklog() {
   const uint64_t end = next != nullptr ? next->startsAt : recordingEnd;
   const std::span<const uint8_t> backlog = ring_.Peek();
   std::size_t length = std::min(backlog.size(), kWriteChunk);
-  if (end != kNoEnd) length = static_cast<std::size_t>(std::min<uint64_t>(length, end > written ? end - written : 0));
+  if (end != kNoEnd)
+    length = static_cast<std::size_t>(std::min<uint64_t>(length, end > written ? end - written : 0));
   if (length == 0) return backlog.empty() ? Progress::Idle : Progress::Blocked;
   const std::size_t done = WriteAudio(backlog.data(), length);
   ring_.Consume(done);
@@ -224,7 +227,8 @@ bool RecordingWriter::Continue() {
   auto part = std::make_unique<RecordingPart>();
   part->id = ++lastContinuationId_;
   try {
-    part->file = disk_.Create(InsertBeforeExtension(recordingName_, " (" + std::to_string(nextPartNumber_) + ")"));
+    part->file =
+        disk_.Create(InsertBeforeExtension(recordingName_, " (" + std::to_string(nextPartNumber_) + ")"));
     part->file->WriteHeader(header_);
     part->file->Commit();
   } catch (const std::exception&) {

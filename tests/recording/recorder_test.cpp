@@ -450,7 +450,7 @@ TEST_F(RecorderTest, LimitsEndRecordingsAndChainedFilesAtTheExactByte) {
       recorder.SetStopAfter(c.unit, c.count);
       while (!recorder.LimitReached(true)) {
         DeliverInto(input, 1, 1301);  // no divisor of the limit
-        Settle();  // at the pace of real time the backlog never fills
+        Settle();  // at the pace of real time the backlog never fills: the writer keeps up
       }
       EXPECT_EQ(recorder.RecordedBytes(), static_cast<int64_t>(c.bytes));
     };
