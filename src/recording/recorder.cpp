@@ -267,7 +267,11 @@ void Recorder::CompleteFinishedParts() {
 
 void Recorder::CompletePart(RecordingPart& part) {
   part.file->Commit();
-  part.file->FinishAt(part.offset.load());
+  // The writer syncs a part with its sizes as it leaves it: the window waits for no disk again, unless
+  // half a frame of a failed write is to be cut off or the sizes could not be written.
+  const uint64_t end = part.offset.load();
+  if (part.sizedTo == end - kWaveHeaderSize && part.file->Size() == end) return;
+  part.file->FinishAt(end);
 }
 
 void Recorder::NoticeCurrentPart() {

@@ -135,6 +135,11 @@ void RecordingWriter::Run() {
     if (ending_.load(std::memory_order_acquire)) break;
     WaitForWork();
   }
+  // Every part comes back synced with its sizes, as a part left behind at a switch does.
+  if (RecordingPart* part = current_.load(std::memory_order_relaxed)) {
+    RefreshSizes(*part);
+    disk_.Sync(*part->file);
+  }
   std::lock_guard lock(mutex_);
   ended_ = true;
   idle_.notify_all();

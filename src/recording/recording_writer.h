@@ -81,7 +81,8 @@ class RecordingWriter {
   // GUI thread, no capture running: the first file of a recording in that format; the writer starts.
   void Begin(std::unique_ptr<RecordingPart> first, SampleFormat format);
   // GUI thread, capture stopped: the backlog is written (for at most drainLimit), the writer thread
-  // ends, and every part still held comes back, the current one first (null when none).
+  // ends, and every part still held comes back, the current one first (null when none). The parts the
+  // writer had are synced with their size fields.
   std::vector<std::unique_ptr<RecordingPart>> End(std::chrono::milliseconds drainLimit = kDrainLimit);
   // Audio bytes of the present recording that the last End could not write in time.
   uint64_t GivenUp() const { return givenUp_; }
