@@ -153,6 +153,7 @@ class MainForm : private RecorderEvents {
   // What the recorder reports: shown in the status line and the file-name label.
   void Fault(const std::string& message) override;
   void FileChanged(const std::string& fileName) override;
+  void WriteFailed(const std::string& message) override;
   // The sample format the controls select, the rate from the spin box's value.
   SampleFormat SelectedFormat() const;
   void ShowRecordingStarted(const std::string& fileName);

@@ -96,6 +96,16 @@ void MainForm::ReportCaptureFailure() {
 
 void MainForm::Fault(const std::string& message) { Echo(message); }
 
+// The status line is too short for a path and a reason: it says what happened, its hint and one error
+// box say the rest, and the recording waits paused for the user.
+void MainForm::WriteFailed(const std::string& message) {
+  Echo(kCannotWrite);
+  echoed_ = message;
+  ShowMessageHint();
+  services_.dialogs.ShowError(message);
+  services_.flasher.FlashAppWindow(10);
+}
+
 void MainForm::FileChanged(const std::string& fileName) {
   controls_.PutLabelText(ControlId::lFilename, " " + fileName);
   controls_.PutHint(ControlId::lFilename, fileName);

@@ -289,7 +289,7 @@ void MainForm::dtTStopChange() {
   if (!controls_.IsChecked(ControlId::rbStopTime)) return;
   controls_.PutPickerValue(ControlId::dtStop, WithTimeOf(controls_.PickerValue(ControlId::dtStop),
                                                          controls_.PickerValue(ControlId::dtTStop)));
-  state_.StopTime = controls_.PickerValue(ControlId::dtStop);
+  recorder_.SetStopTime(controls_.PickerValue(ControlId::dtStop));
 }
 
 void MainForm::seStopAtChange() {

@@ -73,7 +73,7 @@ void OutputFile::PatchSizes() {
       WriteAt(data.data(), data.size(), kDataSizeOffset, error) != data.size()) {
     ThrowWriteError(error);
   }
-  SyncData();
+  Sync();
 }
 
 void OutputFile::CopyTo(OutputFile& target, uint64_t from, uint64_t end) const {

@@ -51,6 +51,8 @@ class OutputFile {
   std::size_t WriteAt(const void* data, std::size_t length, uint64_t offset, int& error) noexcept;
   // The RIFF and data size fields for that many audio bytes; false when the write failed.
   bool WriteSizeFields(uint64_t dataBytes) noexcept;
+  // Brings what was written, data and header, to the disk (fdatasync; FlushFileBuffers on Windows).
+  void Sync() noexcept;
 
   // The file's present length as the file system reports it.
   uint64_t Size() const;
@@ -75,7 +77,6 @@ class OutputFile {
   // error like WriteAt.
   std::size_t ReadAt(void* data, std::size_t length, uint64_t offset, int& error) const noexcept;
   void TruncateTo(uint64_t end);  // throws on failure
-  void SyncData() noexcept;
   [[noreturn]] void ThrowWriteError(int error) const;
 
   NativeFile file_ = kNoFile;

@@ -14,8 +14,6 @@ namespace orvimo {
 namespace {
 
 constexpr int64_t kBytesPerMegabyte = 1048576;
-// A continuation is made ready this many seconds of audio before the ceiling.
-constexpr int64_t kContinuationLeadSeconds = 10;
 
 WaveHeader HeaderOf(const SampleFormat& format) {
   return MakeWaveHeader(format.channels, format.rate, format.bits);
@@ -34,8 +32,8 @@ void LogFault(const std::string& message) {
 }
 
 Recorder::Recorder(capture::AudioLibrary& audio, Clock& clock, FreeSpace& freeSpace, RecorderEvents& events,
-                   uint64_t ceiling)
-    : audio_(audio), clock_(clock), freeSpace_(freeSpace), events_(events), writer_(ceiling) {}
+                   uint64_t ceiling, WriterDisk* disk)
+    : audio_(audio), clock_(clock), freeSpace_(freeSpace), events_(events), writer_(ceiling, disk) {}
 
 Recorder::~Recorder() = default;
 
@@ -79,7 +77,9 @@ bool Recorder::Start(const SampleFormat& format, const std::string& fileName) {
   dropouts_ = {};
   // Cleared before the capture starts, so no buffer of the new recording is dropped.
   SetPaused(false);
+  recordingStartsAt_ = 0;
   writer_.Begin(std::move(part), format);
+  ApplyLimit();
   const uint32_t flags = format.bits == 8 ? capture::kRecord8Bits : 0;
   state_.CaptureChannel =
       audio_.RecordStart(format.rate, format.channels, flags, RecordingWriter::Callback, &writer_);
@@ -102,7 +102,6 @@ bool Recorder::Start(const SampleFormat& format, const std::string& fileName) {
     throw;
   }
   recordingName_ = writer_.Current()->file->FullPath();
-  nextPartNumber_ = 2;
   knownCurrentId_ = id;
   state_.Recording = true;
   return true;
@@ -111,6 +110,13 @@ bool Recorder::Start(const SampleFormat& format, const std::string& fileName) {
 void Recorder::StartNext(const std::string& fileName) {
   auto part = NewPart(fileName, state_.Format, ++lastPartId_);
   part->startsRecording = true;
+  // At the limit the writer holds at; otherwise the audio captured until now stays with this recording.
+  const int64_t limit = ActiveLimit();
+  const uint64_t captured = writer_.Accepted();
+  part->startsAt = limit > 0 && captured >= recordingStartsAt_ + static_cast<uint64_t>(limit)
+                       ? recordingStartsAt_ + static_cast<uint64_t>(limit)
+                       : captured;
+  const uint64_t startsAt = part->startsAt;
   const std::string fullPath = part->file->FullPath();
   if (!writer_.HandNext(part)) {
     part->file->Discard();
@@ -123,7 +129,7 @@ void Recorder::StartNext(const std::string& fileName) {
   channelDropoutsAtStart_.bytes_lost += dropouts_.bytes_lost;
   dropouts_ = {};
   recordingName_ = fullPath;
-  nextPartNumber_ = 2;
+  recordingStartsAt_ = startsAt;
   SetPaused(false);
 }
 
@@ -132,11 +138,12 @@ void Recorder::Stop() {
   state_.Recording = false;
   ReadDropouts();  // a stopped channel has none to tell any more
   audio_.ChannelStop(state_.CaptureChannel);
-  LogDropouts(recordingName_);
-  // The capture has stopped: every part is the GUI thread's now. All are completed, then the first
-  // error is reported.
-  std::exception_ptr firstError;
+  // The capture has stopped: once the writer has written the backlog, every part is the GUI thread's.
+  // All are completed, then the first error is reported.
   std::vector<std::unique_ptr<RecordingPart>> parts = writer_.End();
+  ReportGivenUp();
+  LogDropouts(recordingName_);
+  std::exception_ptr firstError;
   RecordingPart* replaced = nullptr;
   for (auto& part : parts) {
     if (part && part->id == replacedId_) replaced = part.get();
@@ -179,12 +186,17 @@ void Recorder::StartMonitor() {
       audio_.RecordStart(kMonitorFormat.rate, kMonitorFormat.channels, 0, MonitorCallback, &state_);
 }
 
+// The audio captured for the present recording, written or still on its way: past its limit there is
+// none, the writer ends the recording there.
 int64_t Recorder::RecordedBytes() const {
-  // Until the writer takes the next file of a chain, the new recording has nothing yet.
-  return writer_.NextWaiting() && replacement_ == nullptr ? 0 : writer_.RecordingBytes();
+  const uint64_t captured = writer_.Accepted();
+  const int64_t bytes =
+      captured > recordingStartsAt_ ? static_cast<int64_t>(captured - recordingStartsAt_) : 0;
+  const int64_t limit = ActiveLimit();
+  return limit > 0 ? std::min(bytes, limit) : bytes;
 }
 
-void Recorder::ForgetRecordedBytes() { writer_.RestartCount(); }
+void Recorder::ForgetRecordedBytes() { recordingStartsAt_ = writer_.Accepted(); }
 
 int64_t Recorder::FreeBytes(const std::string& nameTemplate) {
   return freeSpace_.BytesFree(FreeSpaceQueryPath(nameTemplate, state_.DiskDrive));
@@ -204,6 +216,7 @@ bool Recorder::GuardDiskSpace(int64_t freeBytes) {
 }
 
 TickOutcome Recorder::Tick() {
+  limitsFromStart_ = false;
   if (!state_.Recording) return TickOutcome::Running;
   ReadDropouts();
   // Each step on its own: one that fails is reported and the others still run.
@@ -223,7 +236,9 @@ TickOutcome Recorder::Tick() {
       // The header describes what really reached the disk.
       part->file->WriteSizeFields(part->offset.load() - kWaveHeaderSize);
     }
-    Report("Cannot write to file \"" + CurrentFileName() + "\": " + std::strerror(error));
+    const std::string message = "Cannot write to file \"" + CurrentFileName() + "\": " + std::strerror(error);
+    LogFault(message);
+    events_.WriteFailed(message);
     return TickOutcome::Paused;
   }
   if (!audio_.ChannelIsActive(state_.CaptureChannel)) {
@@ -231,7 +246,6 @@ TickOutcome Recorder::Tick() {
     return TickOutcome::DeviceLost;
   }
   step([this] { RewriteRemovedFile(); });
-  step([this] { PrepareContinuation(); });
   return TickOutcome::Running;
 }
 
@@ -253,7 +267,11 @@ void Recorder::CompleteFinishedParts() {
 
 void Recorder::CompletePart(RecordingPart& part) {
   part.file->Commit();
-  part.file->FinishAt(part.offset.load());
+  // The writer syncs a part with its sizes as it leaves it: the window waits for no disk again, unless
+  // half a frame of a failed write is to be cut off or the sizes could not be written.
+  const uint64_t end = part.offset.load();
+  if (part.sizedTo == end - kWaveHeaderSize && part.file->Size() == end) return;
+  part.file->FinishAt(end);
 }
 
 void Recorder::NoticeCurrentPart() {
@@ -262,24 +280,6 @@ void Recorder::NoticeCurrentPart() {
   knownCurrentId_ = part->id;
   part->file->Commit();
   if (!part->startsRecording) events_.FileChanged(part->file->FullPath());
-}
-
-std::string Recorder::ContinuationName() {
-  return InsertBeforeExtension(recordingName_, " (" + std::to_string(nextPartNumber_++) + ")");
-}
-
-bool Recorder::PrepareContinuation() {
-  const RecordingPart* part = writer_.Current();
-  if (part == nullptr || writer_.SpareWaiting()) return false;
-  const uint64_t margin =
-      continuationMargin_ != 0
-          ? continuationMargin_
-          : static_cast<uint64_t>(state_.Format.BytesPerSecond() * kContinuationLeadSeconds);
-  const uint64_t audio = part->offset.load() - kWaveHeaderSize;
-  if (audio + margin < writer_.Ceiling()) return false;
-  auto spare = NewPart(ContinuationName(), state_.Format, ++lastPartId_);
-  writer_.HandSpare(spare);
-  return true;
 }
 
 // The file or its folder was removed while recording: the audio is still in the open file, so it is
@@ -314,8 +314,22 @@ void Recorder::TakeReplacedTail(RecordingPart& replaced) {
   replacedId_ = 0;
 }
 
+// What the stop could not write in time is lost as a dropout is, and the user learns how much.
+void Recorder::ReportGivenUp() {
+  const uint64_t givenUp = writer_.GivenUp();
+  if (givenUp == 0) return;
+  ++dropouts_.count;
+  dropouts_.bytes_lost += givenUp;
+  Report("The disk was too slow: the last " + LostAudioText(givenUp, state_.Format.BytesPerSecond()) +
+         " captured for \"" + recordingName_ + "\" could not be written before the stop and were given up.");
+}
+
 void Recorder::ReadDropouts() {
-  const capture::DropoutCount channel = audio_.ChannelGetDropouts(state_.CaptureChannel);
+  // The sound server's losses and the audio the writer's backlog had no room for.
+  capture::DropoutCount channel = audio_.ChannelGetDropouts(state_.CaptureChannel);
+  const capture::DropoutCount overflows = writer_.Overflows();
+  channel.count += overflows.count;
+  channel.bytes_lost += overflows.bytes_lost;
   // A channel that counts less than before is not the one the recording began on: it counts anew.
   if (channel.count < channelDropoutsAtStart_.count) channelDropoutsAtStart_ = {};
   dropouts_ = {channel.count - channelDropoutsAtStart_.count,
@@ -334,14 +348,32 @@ void Recorder::LogDropouts(const std::string& fileName) const {
 }
 
 bool Recorder::LimitReached(bool stopChecked) {
-  if (!stopChecked || !state_.Recording || writer_.NextWaiting()) return false;
-  if (state_.MaxBytes > 0) return RecordedBytes() >= state_.MaxBytes;
+  if (stopChecked != limitEnabled_) {
+    limitEnabled_ = stopChecked;
+    ApplyLimit();
+  }
+  if (!stopChecked || !state_.Recording) return false;
+  if (const int64_t limit = ActiveLimit(); limit > 0) return RecordedBytes() >= limit;
   if (state_.StopTime > 0) return clock_.Now() > state_.StopTime;
   return false;
 }
 
+// The size limit first, as the stop test always took it; whole frames, as the writer cuts them.
+int64_t Recorder::ActiveLimit() const {
+  const int64_t limit = state_.MaxBytes > 0 ? state_.MaxBytes : timeLimitBytes_;
+  const int64_t frame = std::max<int64_t>(state_.Format.BlockAlign(), 1);
+  return limitEnabled_ && limit > 0 ? limit - limit % frame : 0;
+}
+
+void Recorder::ApplyLimit() { writer_.SetRecordingLimit(static_cast<uint64_t>(ActiveLimit())); }
+
 void Recorder::SetStopAfter(int unitIndex, int count) {
   const TDateTime now = clock_.Now();
+  // The audio of that many seconds, counted from the recording's start or from what it holds now.
+  const auto audioFor = [this, count](int64_t secondsPerUnit) {
+    const int64_t from = limitsFromStart_ || !state_.Recording ? 0 : RecordedBytes();
+    return from + int64_t{count} * secondsPerUnit * state_.Format.BytesPerSecond();
+  };
   switch (unitIndex) {
     case 0:  // megabytes, formed in 32 bits as the limit always was
       state_.MaxBytes =
@@ -349,18 +381,30 @@ void Recorder::SetStopAfter(int unitIndex, int count) {
       break;
     case 1:  // minutes from now
       state_.StopTime = (now * 1440 + count) / 1440;
+      timeLimitBytes_ = count > 0 ? audioFor(60) : 0;
       break;
     case 2:  // hours from now
       state_.StopTime = (now * 24 + count) / 24;
+      timeLimitBytes_ = count > 0 ? audioFor(3600) : 0;
       break;
     default:
       break;
   }
+  ApplyLimit();
+}
+
+void Recorder::SetStopTime(TDateTime stopTime) {
+  state_.StopTime = stopTime;
+  timeLimitBytes_ = 0;
+  ApplyLimit();
 }
 
 void Recorder::ResetLimits() {
   state_.MaxBytes = 0;
   state_.StopTime = 0;
+  timeLimitBytes_ = 0;
+  limitsFromStart_ = true;
+  ApplyLimit();
 }
 
 }  // namespace orvimo

@@ -25,6 +25,8 @@ class RecorderEvents {
   virtual void Fault(const std::string& message) = 0;
   // The file now being written changed: a new recording, a continuation part, a file written again.
   virtual void FileChanged(const std::string& fileName) = 0;
+  // The disk refused the audio and the recording paused: the whole text, with the file and the reason.
+  virtual void WriteFailed(const std::string& message) = 0;
 };
 
 // What one status tick found, for the window to show.
@@ -35,11 +37,13 @@ enum class TickOutcome {
 };
 
 // One recorder: the recording state, the output files, the capture channel, the stop limits and the
-// status figures. Everything runs on the GUI thread except RecordingWriter's capture-thread part.
+// status figures. Everything runs on the GUI thread except RecordingWriter's capture-thread and
+// writer-thread parts.
 class Recorder {
  public:
+  // disk: how the writer thread reaches the disk, null for the system's (tests stall or fail it).
   Recorder(capture::AudioLibrary& audio, Clock& clock, FreeSpace& freeSpace, RecorderEvents& events,
-           uint64_t ceiling = kWaveDataCeiling);
+           uint64_t ceiling = kWaveDataCeiling, WriterDisk* disk = nullptr);
   ~Recorder();
 
   RecordingState& State() { return state_; }
@@ -54,9 +58,11 @@ class Recorder {
   bool Start(const SampleFormat& format, const std::string& fileName);
   const std::string& LastError() const { return lastError_; }
   // The next recording of a chain, without stopping the capture: the writer switches to the new file
-  // with the very next buffer. Throws FileCreateError, leaving the running recording as it was.
+  // exactly where the present recording reached its limit, or else with the audio captured from now
+  // on. Throws FileCreateError, leaving the running recording as it was.
   void StartNext(const std::string& fileName);
-  // Stops the capture, then patches and closes every file. Throws when a size cannot be written.
+  // Stops the capture, writes what was captured (telling what could not be written in time), then
+  // patches and closes every file. Throws when a size cannot be written.
   void Stop();
   void SetPaused(bool paused);
   void StartMonitor();
@@ -76,31 +82,33 @@ class Recorder {
   // The disk guard: true when it paused the recording (free bytes below the reserve).
   bool GuardDiskSpace(int64_t freeBytes);
   // The recording's housekeeping at each tick: finished parts completed, write errors and a removed
-  // file noticed, a continuation made ready near the ceiling. Errors are reported, never thrown.
+  // file noticed. Errors are reported, never thrown.
   TickOutcome Tick();
-  // The stop test: with stopChecked, the size limit, or else the time limit (strictly later).
+  // The stop test: with stopChecked, the size or minutes limit (the audio captured reached it: the
+  // writer ends the recording at exactly that byte), or else the stop moment (strictly later).
   bool LimitReached(bool stopChecked);
 
-  // Limits from the scheduler controls.
+  // Limits from the scheduler controls. A minutes or hours limit counts that much audio from the start
+  // of a recording (right after ResetLimits) or else from now, and sets the stop moment as well.
   void SetStopAfter(int unitIndex, int count);
+  // The stop at a date and time: the clock decides, and a minutes limit set before no longer counts.
+  void SetStopTime(TDateTime stopTime);
   void ResetLimits();
 
   // Closing: from here on no scheduled start and no when-finished action runs.
   void BeginClosing() { closing_ = true; }
   bool Closing() const { return closing_; }
 
-  // How much audio before the ceiling a continuation file is made ready (tests lower it).
-  void SetContinuationMargin(uint64_t bytes) { continuationMargin_ = bytes; }
-
  private:
   void Report(const std::string& message);
   void CompleteFinishedParts();
   void CompletePart(RecordingPart& part);
   void NoticeCurrentPart();
-  bool PrepareContinuation();
   void RewriteRemovedFile();
   void TakeReplacedTail(RecordingPart& replaced);
-  std::string ContinuationName();
+  void ReportGivenUp();
+  int64_t ActiveLimit() const;
+  void ApplyLimit();
   void ReadDropouts();
   void LogDropouts(const std::string& fileName) const;
 
@@ -111,16 +119,20 @@ class Recorder {
   RecordingState state_;
   RecordingWriter writer_;
   std::string lastError_;
-  std::string recordingName_;  // the first part's name: continuations are named after it
-  int nextPartNumber_ = 2;
+  std::string recordingName_;  // the first part's name
   uint64_t lastPartId_ = 0;
+  // Where the present recording begins in the writer's captured stream.
+  uint64_t recordingStartsAt_ = 0;
+  // A minutes or hours limit as bytes of audio from the recording's start; 0 for none.
+  int64_t timeLimitBytes_ = 0;
+  bool limitsFromStart_ = false;  // between ResetLimits and the next tick
+  bool limitEnabled_ = false;     // "Stop:" as the last stop test saw it
   uint64_t knownCurrentId_ = 0;
   // A file written again after its name was removed: the part it replaces, the new one, and how much
   // of the old one the new one already holds.
   uint64_t replacedId_ = 0;
   RecordingPart* replacement_ = nullptr;
   uint64_t copiedUpTo_ = 0;
-  uint64_t continuationMargin_ = 0;
   bool closing_ = false;
   // The capture channel's count when the present recording began (a chain keeps its channel).
   capture::DropoutCount channelDropoutsAtStart_;

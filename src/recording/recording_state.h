@@ -9,7 +9,8 @@
 namespace orvimo {
 
 // The figures of the one recording a process can have, as the window shows and the scheduler sets
-// them. All of it belongs to the GUI thread; what the capture thread shares lives in RecordingWriter.
+// them. All of it belongs to the GUI thread; what the capture and writer threads share lives in
+// RecordingWriter.
 struct RecordingState {
   bool Recording = false;
   bool Paused = false;

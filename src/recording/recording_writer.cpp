@@ -2,34 +2,78 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
+
+#include "recording/file_name_template.h"
 
 namespace orvimo {
 
-RecordingWriter::RecordingWriter(uint64_t ceiling) : requestedCeiling_(ceiling) {}
+namespace {
 
-RecordingWriter::~RecordingWriter() { End(); }
+constexpr uint64_t kNoEnd = std::numeric_limits<uint64_t>::max();
+// One write call at most: the writer looks at a stop, a next part and its syncs between them.
+constexpr std::size_t kWriteChunk = 64 * 1024;
+constexpr std::size_t kMinRing = 256 * 1024;
+constexpr std::size_t kMaxRing = 64 * 1024 * 1024;
+// The writer wakes at least this often, so a wake-up the capture thread's notify missed costs no more.
+constexpr auto kLongestWait = std::chrono::seconds(1);
+
+}  // namespace
+
+RecordingWriter::RecordingWriter(uint64_t ceiling, WriterDisk* disk)
+    : requestedCeiling_(ceiling), disk_(disk != nullptr ? *disk : defaultDisk_) {}
+
+RecordingWriter::~RecordingWriter() { End(std::chrono::milliseconds(0)); }
 
 void RecordingWriter::Begin(std::unique_ptr<RecordingPart> first, SampleFormat format) {
-  End();
+  End(std::chrono::milliseconds(0));
   blockAlign_ = std::max<uint32_t>(format.BlockAlign(), 1);
   ceiling_ = requestedCeiling_ - requestedCeiling_ % blockAlign_;
+  const auto bytesPerSecond = static_cast<uint64_t>(std::max<int64_t>(format.BytesPerSecond(), 1));
   // Half a second of audio, whole frames, between two refreshes of the size fields.
-  refreshBytes_ =
-      std::max<uint64_t>(static_cast<uint64_t>(format.BytesPerSecond()) / 2 / blockAlign_, 1) * blockAlign_;
-  total_ = 0;
-  recordingStart_ = 0;
+  refreshBytes_ = std::max<uint64_t>(bytesPerSecond / 2 / blockAlign_, 1) * blockAlign_;
+  const uint64_t ringBytes = std::clamp<uint64_t>(bytesPerSecond * kBacklogSeconds, kMinRing, kMaxRing);
+  ring_.Reset(static_cast<std::size_t>(ringBytes - ringBytes % blockAlign_));
+  header_ = MakeWaveHeader(format.channels, format.rate, format.bits);
+  accepted_ = 0;
+  consumed_ = 0;
+  overflowCount_ = 0;
+  overflowBytes_ = 0;
+  overflowing_ = false;
   error_ = 0;
+  givenUp_ = 0;
+  recordingStart_ = 0;
+  recordingName_ = first->file->FullPath();
+  nextPartNumber_ = 2;
+  syncedPart_ = first.get();
+  syncedOffset_ = first->offset.load();
+  lastSync_ = disk_.Now();
   first->used = true;
   current_.store(first.release(), std::memory_order_release);
+  ending_ = false;
+  givingUp_ = false;
+  ended_ = false;
+  thread_ = std::thread([this] { Run(); });
 }
 
-std::vector<std::unique_ptr<RecordingPart>> RecordingWriter::End() {
+std::vector<std::unique_ptr<RecordingPart>> RecordingWriter::End(std::chrono::milliseconds drainLimit) {
+  if (thread_.joinable()) {
+    ending_.store(true, std::memory_order_release);
+    Wake();
+    {
+      std::unique_lock lock(mutex_);
+      if (!idle_.wait_for(lock, drainLimit, [this] { return ended_; })) givingUp_ = true;
+    }
+    Wake();
+    thread_.join();
+    // What belongs to the recording and never reached its files: audio past its end does not count.
+    const uint64_t end = std::min(Accepted(), RecordingEnd());
+    givenUp_ = end > Written() ? end - Written() : 0;
+  }
   std::vector<std::unique_ptr<RecordingPart>> parts;
   parts.emplace_back(current_.exchange(nullptr));
   for (auto& part : TakeFinished()) parts.push_back(std::move(part));
-  for (auto* slot : {&next_, &spare_}) {
-    if (RecordingPart* waiting = slot->exchange(nullptr)) parts.emplace_back(waiting);
-  }
+  if (RecordingPart* waiting = next_.exchange(nullptr)) parts.emplace_back(waiting);
   return parts;
 }
 
@@ -40,37 +84,180 @@ bool RecordingWriter::Callback(uint32_t /*channel*/, const void* buffer, uint32_
 
 void RecordingWriter::Write(const uint8_t* data, uint32_t length) noexcept {
   if (paused_.load(std::memory_order_acquire)) return;  // dropped, not counted
-  if (RecordingPart* next = next_.exchange(nullptr, std::memory_order_acq_rel)) SwitchTo(next);
-  if (error_.load(std::memory_order_acquire) != 0) return;
-  RecordingPart* part = current_.load(std::memory_order_relaxed);
-  if (part == nullptr) return;
-
   // The capture layer delivers whole frames; a stray partial one could never be written whole.
-  uint64_t remaining = length - length % blockAlign_;
-  while (remaining > 0) {
+  const std::size_t whole = length - length % blockAlign_;
+  const std::size_t taken = ring_.Push(data, whole, blockAlign_);
+  accepted_.fetch_add(taken, std::memory_order_acq_rel);
+  if (taken < whole) {
+    if (!overflowing_) overflowCount_.fetch_add(1, std::memory_order_relaxed);
+    overflowBytes_.fetch_add(whole - taken, std::memory_order_relaxed);
+  }
+  overflowing_ = taken < whole;
+  pushes_.fetch_add(1, std::memory_order_release);
+  wake_.notify_one();
+}
+
+capture::DropoutCount RecordingWriter::Overflows() const {
+  return {overflowCount_.load(std::memory_order_acquire), overflowBytes_.load(std::memory_order_acquire)};
+}
+
+void RecordingWriter::SetRecordingLimit(uint64_t bytes) {
+  limit_.store(bytes - bytes % blockAlign_, std::memory_order_release);
+  Wake();
+}
+
+void RecordingWriter::ClearError() {
+  error_.store(0, std::memory_order_release);
+  Wake();
+}
+
+void RecordingWriter::Wake() {
+  pushes_.fetch_add(1, std::memory_order_release);
+  std::lock_guard lock(mutex_);
+  wake_.notify_one();
+}
+
+uint64_t RecordingWriter::RecordingEnd() const {
+  const uint64_t limit = limit_.load(std::memory_order_acquire);
+  return limit == 0 ? kNoEnd : recordingStart_ + limit;
+}
+
+// The writer thread: writes while there is something to write, keeps the files durable, and sleeps
+// until the next buffer, the next sync, or the stop.
+void RecordingWriter::Run() {
+  for (;;) {
+    seenPushes_.store(pushes_.load(std::memory_order_acquire), std::memory_order_release);
+    if (givingUp_.load(std::memory_order_acquire)) break;
+    const Progress progress = WriteBacklog();
+    KeepDurable();
+    if (progress == Progress::Wrote) continue;
+    // Nothing more can be written now: the backlog is done, or it waits for a next part or a resume.
+    if (ending_.load(std::memory_order_acquire)) break;
+    WaitForWork();
+  }
+  // Every part comes back synced with its sizes, as a part left behind at a switch does.
+  if (RecordingPart* part = current_.load(std::memory_order_relaxed)) {
+    RefreshSizes(*part);
+    disk_.Sync(*part->file);
+  }
+  std::lock_guard lock(mutex_);
+  ended_ = true;
+  idle_.notify_all();
+}
+
+void RecordingWriter::WaitForWork() {
+  const bool unsynced =
+      syncedPart_ != Current() || (Current() != nullptr && syncedOffset_ != Current()->offset.load());
+  auto wait = std::chrono::duration_cast<std::chrono::steady_clock::duration>(kLongestWait);
+  if (unsynced)
+    wait = std::min(wait, std::max(lastSync_ + kSyncInterval - disk_.Now(), WriterDisk::Clock::duration{}));
+  std::unique_lock lock(mutex_);
+  waiting_ = true;
+  idle_.notify_all();
+  wake_.wait_for(lock, wait, [this] {
+    return pushes_.load(std::memory_order_acquire) != seenPushes_.load(std::memory_order_acquire);
+  });
+  waiting_ = false;
+}
+
+bool RecordingWriter::WaitUntilIdle(std::chrono::milliseconds timeout) const {
+  std::unique_lock lock(mutex_);
+  return idle_.wait_for(lock, timeout, [this] {
+    return ended_ || !thread_.joinable() ||
+           (waiting_ &&
+            pushes_.load(std::memory_order_acquire) == seenPushes_.load(std::memory_order_acquire));
+  });
+}
+
+RecordingWriter::Progress RecordingWriter::WriteBacklog() {
+  if (error_.load(std::memory_order_acquire) != 0 || current_.load(std::memory_order_relaxed) == nullptr) {
+    return Progress::Blocked;
+  }
+  // The end before the next part: the GUI thread hands a next part over before it moves the end.
+  const uint64_t recordingEnd = RecordingEnd();
+  RecordingPart* next = next_.load(std::memory_order_acquire);
+  const uint64_t written = consumed_.load(std::memory_order_relaxed);
+  if (next != nullptr && (next->carriesOffset || written >= next->startsAt)) {
+    next_.store(nullptr, std::memory_order_release);
+    SwitchTo(next);
+    return Progress::Wrote;
+  }
+  const uint64_t end = next != nullptr ? next->startsAt : recordingEnd;
+  const std::span<const uint8_t> backlog = ring_.Peek();
+  std::size_t length = std::min(backlog.size(), kWriteChunk);
+  if (end != kNoEnd)
+    length = static_cast<std::size_t>(std::min<uint64_t>(length, end > written ? end - written : 0));
+  if (length == 0) return backlog.empty() ? Progress::Idle : Progress::Blocked;
+  const std::size_t done = WriteAudio(backlog.data(), length);
+  ring_.Consume(done);
+  consumed_.store(written + done, std::memory_order_release);
+  return done > 0 ? Progress::Wrote : Progress::Blocked;
+}
+
+// The one place where audio reaches a part's file, as PCM the way it was captured; an encoder would
+// take its place here. Splits at the ceiling and at a refused size without a gap, at whole frames.
+std::size_t RecordingWriter::WriteAudio(const uint8_t* data, std::size_t length) {
+  RecordingPart* part = current_.load(std::memory_order_relaxed);
+  std::size_t done = 0;
+  while (done < length) {
     const uint64_t offset = part->offset.load(std::memory_order_relaxed);
     const uint64_t room = ceiling_ - std::min(ceiling_, offset - kWaveHeaderSize);
-    if (room == 0) {
-      if (!SwitchToSpare()) return error_.store(EFBIG, std::memory_order_release);
-      part = current_.load(std::memory_order_relaxed);
-      continue;
-    }
-    const auto chunk = static_cast<std::size_t>(std::min(remaining, room));
     int error = 0;
-    std::size_t written = part->file->WriteAt(data, chunk, offset, error);
-    written -= written % blockAlign_;  // a part keeps whole frames; the rest goes again or is cut off
-    part->offset.store(offset + written, std::memory_order_release);
-    total_.fetch_add(static_cast<int64_t>(written), std::memory_order_acq_rel);
-    data += written;
-    remaining -= written;
+    std::size_t written = 0;
+    if (room == 0) {
+      error = EFBIG;
+    } else {
+      const auto chunk = static_cast<std::size_t>(std::min<uint64_t>(length - done, room));
+      written = disk_.Write(*part->file, data + done, chunk, offset, error);
+      written -= written % blockAlign_;  // a part keeps whole frames; the rest goes again or is cut off
+      part->offset.store(offset + written, std::memory_order_release);
+      done += written;
+    }
     if (error == 0) continue;
     RefreshSizes(*part);
-    if (error != EFBIG || !SwitchToSpare()) return error_.store(error, std::memory_order_release);
+    if (error != EFBIG || !Continue()) {
+      error_.store(error, std::memory_order_release);
+      break;
+    }
     part = current_.load(std::memory_order_relaxed);
   }
   if (part->offset.load(std::memory_order_relaxed) - kWaveHeaderSize - part->sizedTo >= refreshBytes_) {
     RefreshSizes(*part);
   }
+  return done;
+}
+
+// The next part of the same recording, " (2)", " (3)" ... beside the first, opened and named at once.
+bool RecordingWriter::Continue() {
+  auto part = std::make_unique<RecordingPart>();
+  part->id = ++lastContinuationId_;
+  try {
+    part->file =
+        disk_.Create(InsertBeforeExtension(recordingName_, " (" + std::to_string(nextPartNumber_) + ")"));
+    part->file->WriteHeader(header_);
+    part->file->Commit();
+  } catch (const std::exception&) {
+    if (part->file) part->file->Discard();
+    return false;
+  }
+  ++nextPartNumber_;
+  SwitchTo(part.release());
+  return true;
+}
+
+// Data and header reach the disk at least every kSyncInterval while there is anything new.
+void RecordingWriter::KeepDurable() {
+  RecordingPart* part = current_.load(std::memory_order_relaxed);
+  if (part == nullptr) return;
+  const uint64_t offset = part->offset.load(std::memory_order_relaxed);
+  if (part == syncedPart_ && offset == syncedOffset_) return;
+  const WriterDisk::Clock::time_point now = disk_.Now();
+  if (now - lastSync_ < kSyncInterval) return;
+  RefreshSizes(*part);
+  disk_.Sync(*part->file);
+  lastSync_ = now;
+  syncedPart_ = part;
+  syncedOffset_ = offset;
 }
 
 void RecordingWriter::RefreshSizes(RecordingPart& part) noexcept {
@@ -79,26 +266,24 @@ void RecordingWriter::RefreshSizes(RecordingPart& part) noexcept {
   if (part.file->WriteSizeFields(audio)) part.sizedTo = audio;
 }
 
-void RecordingWriter::SwitchTo(RecordingPart* next) noexcept {
+void RecordingWriter::SwitchTo(RecordingPart* next) {
   RecordingPart* previous = current_.load(std::memory_order_relaxed);
   if (previous != nullptr) {
     if (next->carriesOffset) next->offset.store(previous->offset.load(std::memory_order_relaxed));
+    // The part left behind is on the disk before the next one begins.
     RefreshSizes(*previous);
+    disk_.Sync(*previous->file);
     Finish(previous);
   }
   if (next->startsRecording) {
-    recordingStart_.store(total_.load(std::memory_order_relaxed), std::memory_order_release);
-    error_.store(0, std::memory_order_release);
+    recordingStart_ = consumed_.load(std::memory_order_relaxed);
+    recordingName_ = next->file->FullPath();
+    nextPartNumber_ = 2;
   }
   next->used = true;
+  syncedPart_ = next;
+  syncedOffset_ = next->offset.load(std::memory_order_relaxed);
   current_.store(next, std::memory_order_release);
-}
-
-bool RecordingWriter::SwitchToSpare() noexcept {
-  RecordingPart* spare = spare_.exchange(nullptr, std::memory_order_acq_rel);
-  if (spare == nullptr) return false;
-  SwitchTo(spare);
-  return true;
 }
 
 void RecordingWriter::Finish(RecordingPart* part) noexcept {
@@ -111,13 +296,7 @@ bool RecordingWriter::HandNext(std::unique_ptr<RecordingPart>& part) {
   RecordingPart* expected = nullptr;
   if (!next_.compare_exchange_strong(expected, part.get(), std::memory_order_acq_rel)) return false;
   part.release();
-  return true;
-}
-
-bool RecordingWriter::HandSpare(std::unique_ptr<RecordingPart>& part) {
-  RecordingPart* expected = nullptr;
-  if (!spare_.compare_exchange_strong(expected, part.get(), std::memory_order_acq_rel)) return false;
-  part.release();
+  Wake();
   return true;
 }
 
@@ -130,16 +309,6 @@ std::vector<std::unique_ptr<RecordingPart>> RecordingWriter::TakeFinished() {
   }
   std::reverse(parts.begin(), parts.end());
   return parts;
-}
-
-void RecordingWriter::RestartCount() {
-  recordingStart_.store(total_.load(std::memory_order_acquire), std::memory_order_release);
-}
-
-int64_t RecordingWriter::RecordingBytes() const {
-  // The start first: a switch between the two loads can only make this read too high for one tick.
-  const int64_t start = recordingStart_.load(std::memory_order_acquire);
-  return std::max<int64_t>(total_.load(std::memory_order_acquire) - start, 0);
 }
 
 }  // namespace orvimo

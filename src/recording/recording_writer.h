@@ -1,106 +1,187 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "base/sample_format.h"
+#include "capture/audio_library.h"
+#include "recording/audio_ring.h"
 #include "recording/output_file.h"
+#include "recording/wave_header.h"
 
 namespace orvimo {
 
 // The most audio bytes one PCM WAV file can describe: the RIFF size (data + 36) must fit 32 bits.
 inline constexpr uint64_t kWaveDataCeiling = 0xFFFFFFFFull - 36;
 
+// The disk as the writer thread reaches it: the clock it keeps its syncs by, its writes, syncs and new
+// files. Tests stall it, refuse writes, count the syncs and move the clock.
+class WriterDisk {
+ public:
+  using Clock = std::chrono::steady_clock;
+  virtual ~WriterDisk() = default;
+  virtual Clock::time_point Now() { return Clock::now(); }
+  virtual std::size_t Write(OutputFile& file, const uint8_t* data, std::size_t length, uint64_t offset,
+                            int& error) {
+    return file.WriteAt(data, length, offset, error);
+  }
+  virtual void Sync(OutputFile& file) { file.Sync(); }
+  virtual std::unique_ptr<OutputFile> Create(const std::string& path) { return OutputFile::Create(path); }
+};
+
 // One file of a recording as the writer sees it. Made on the GUI thread; while it is the writer's
-// current part only the capture thread changes it.
+// current part only the writer thread changes it.
 struct RecordingPart {
   std::unique_ptr<OutputFile> file;
-  uint64_t id = 0;  // set by the GUI thread; a part freed and another made at its address differ
-  // Where the next audio byte goes. Only the capture thread writes it; the GUI thread may read it.
+  uint64_t id = 0;  // a part freed and another made at its address differ
+  // Where the next audio byte goes. Only the writer thread writes it; the GUI thread may read it.
   std::atomic<uint64_t> offset{kWaveHeaderSize};
   uint64_t sizedTo = 0;  // audio bytes the header's size fields cover
   bool used = false;     // the writer has taken it: a part never taken is thrown away
-  // A new recording: its byte count starts from zero when the writer switches to it.
+  // A new recording: it begins at this position of the captured stream (see RecordingWriter::Accepted).
   bool startsRecording = false;
-  // The same audio again at a new file: writing goes on at the offset the replaced part had reached.
+  uint64_t startsAt = 0;
+  // The same audio again at a new file: writing goes on at once, at the offset the replaced part had.
   bool carriesOffset = false;
   RecordingPart* nextFinished = nullptr;
 };
 
-// What the capture callback writes into. It writes each buffer at its own tracked offset, counts only
-// the bytes that reached the file, keeps the first write error and writes nothing after it, and keeps
-// the header's size fields current about every half second of audio, so a process that dies leaves a
-// file readable to within that much.
+// Between the capture callback and the files. The capture thread only copies each buffer into a ring
+// allocated at Begin (a few seconds of audio) and wakes the writer thread: it never waits for the disk,
+// takes no lock and allocates nothing. What does not fit is counted as a dropout.
 //
-// Files change without a gap. The GUI thread hands over a prepared next file, taken at the start of the
-// next buffer, and a spare continuation, taken when the current file reaches the ceiling or the system
-// refuses it with EFBIG; the split then falls at a frame boundary inside the buffer. Finished files come
-// back through a lock-free list for the GUI thread to patch and close. The capture thread takes no lock
-// and allocates nothing.
+// The writer thread owns the file writes: it writes the ring's backlog at each part's own offset, keeps
+// the header's size fields current about every half second of audio, and syncs data and header at
+// least every kSyncInterval, so a slow disk or a slow sync only lets the backlog grow. A recording that
+// reaches its size limit ends at exactly that byte of the captured stream: the writer holds there until
+// the GUI thread hands over the next recording's file, or ends. Past the 4 GiB ceiling, or when the
+// system refuses a write with EFBIG, the writer opens " (2)", " (3)" ... itself and goes on without a
+// gap. Parts it has left come back through a lock-free list for the GUI thread to complete.
 class RecordingWriter {
  public:
-  // ceiling: audio bytes one file may hold (rounded down to whole frames); tests lower it.
-  explicit RecordingWriter(uint64_t ceiling = kWaveDataCeiling);
+  static constexpr auto kSyncInterval = std::chrono::seconds(1);
+  // How long a stop waits for the backlog to reach the disk before giving up the rest.
+  static constexpr auto kDrainLimit = std::chrono::seconds(5);
+  static constexpr int64_t kBacklogSeconds = 20;
+
+  // ceiling: audio bytes one file may hold (rounded down to whole frames); tests lower it. disk: null
+  // for the system's.
+  explicit RecordingWriter(uint64_t ceiling = kWaveDataCeiling, WriterDisk* disk = nullptr);
   ~RecordingWriter();
   RecordingWriter(const RecordingWriter&) = delete;
   RecordingWriter& operator=(const RecordingWriter&) = delete;
 
-  // GUI thread, no capture running: the first file of a recording in that format.
+  // GUI thread, no capture running: the first file of a recording in that format; the writer starts.
   void Begin(std::unique_ptr<RecordingPart> first, SampleFormat format);
-  // GUI thread, capture stopped: every part still held, the current one first (null when none).
-  std::vector<std::unique_ptr<RecordingPart>> End();
+  // GUI thread, capture stopped: the backlog is written (for at most drainLimit), the writer thread
+  // ends, and every part still held comes back, the current one first (null when none). The parts the
+  // writer had are synced with their size fields.
+  std::vector<std::unique_ptr<RecordingPart>> End(std::chrono::milliseconds drainLimit = kDrainLimit);
+  // Audio bytes of the present recording that the last End could not write in time.
+  uint64_t GivenUp() const { return givenUp_; }
 
   // The capture callback; user is the writer.
   static bool Callback(uint32_t channel, const void* buffer, uint32_t length, void* user);
   void Write(const uint8_t* data, uint32_t length) noexcept;
 
-  // GUI thread while capturing. False when one handed before is still waiting.
+  // GUI thread while capturing: a part the writer switches to at its startsAt (at once for
+  // carriesOffset). False when one handed before is still waiting.
   bool HandNext(std::unique_ptr<RecordingPart>& part);
-  bool HandSpare(std::unique_ptr<RecordingPart>& part);
   bool NextWaiting() const { return next_.load(std::memory_order_acquire) != nullptr; }
-  bool SpareWaiting() const { return spare_.load(std::memory_order_acquire) != nullptr; }
   // The parts the writer has left since the last call, oldest first.
   std::vector<std::unique_ptr<RecordingPart>> TakeFinished();
   // The part being written; stays valid until it comes back through TakeFinished or End.
   const RecordingPart* Current() const { return current_.load(std::memory_order_acquire); }
 
-  // Audio bytes of the present recording that reached its files (all parts of it).
-  int64_t RecordingBytes() const;
-  // GUI thread: the count starts again from zero (after a stopped recording has been shown).
-  void RestartCount();
-  // The errno of the first write that failed, 0 while none did.
+  // Bytes of audio the ring took since Begin: the captured stream's length, positions in it count
+  // recordings. Paused and dropped audio is not in it.
+  uint64_t Accepted() const { return accepted_.load(std::memory_order_acquire); }
+  // Bytes of that stream that reached the files.
+  uint64_t Written() const { return consumed_.load(std::memory_order_acquire); }
+  // Stretches of audio dropped because the ring was full.
+  capture::DropoutCount Overflows() const;
+  // GUI thread: the present recording ends that many bytes after its start; 0 for no end.
+  void SetRecordingLimit(uint64_t bytes);
+  // Tests: waits until the writer has done what it can with everything delivered so far.
+  bool WaitUntilIdle(std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
+
+  // The errno of a write that failed, 0 while none did. The writer then writes nothing more (the
+  // backlog stays in the ring) until ClearError.
   int Error() const { return error_.load(std::memory_order_acquire); }
-  // Writing is tried again (after the user resumed a recording a failed write paused).
-  void ClearError() { error_.store(0, std::memory_order_release); }
+  void ClearError();
   void SetPaused(bool paused) { paused_.store(paused, std::memory_order_release); }
   bool Paused() const { return paused_.load(std::memory_order_acquire); }
   uint64_t Ceiling() const { return ceiling_; }
   uint32_t BlockAlign() const { return blockAlign_; }
 
  private:
-  void SwitchTo(RecordingPart* next) noexcept;
-  bool SwitchToSpare() noexcept;
+  enum class Progress { Wrote, Idle, Blocked };
+
+  void Run();
+  Progress WriteBacklog();
+  std::size_t WriteAudio(const uint8_t* data, std::size_t length);
+  bool Continue();
+  void KeepDurable();
+  void WaitForWork();
+  void Wake();
+  void SwitchTo(RecordingPart* next);
   void Finish(RecordingPart* part) noexcept;
   void RefreshSizes(RecordingPart& part) noexcept;
-  static void Release(std::atomic<RecordingPart*>& slot);
+  uint64_t RecordingEnd() const;
 
   const uint64_t requestedCeiling_;
+  WriterDisk defaultDisk_;
+  WriterDisk& disk_;
   uint64_t ceiling_ = 0;
   uint32_t blockAlign_ = 1;
   uint64_t refreshBytes_ = 1;
+  WaveHeader header_{};
+  AudioRing ring_;
+
   std::atomic<RecordingPart*> current_{nullptr};
   std::atomic<RecordingPart*> next_{nullptr};
-  std::atomic<RecordingPart*> spare_{nullptr};
   std::atomic<RecordingPart*> finished_{nullptr};  // newest first
-  std::atomic<int64_t> total_{0};                  // every byte written since Begin
-  std::atomic<int64_t> recordingStart_{0};         // total_ when the present recording began
+  std::atomic<uint64_t> accepted_{0};
+  std::atomic<uint64_t> consumed_{0};
+  std::atomic<uint64_t> limit_{0};
+  std::atomic<uint64_t> overflowCount_{0};
+  std::atomic<uint64_t> overflowBytes_{0};
+  bool overflowing_ = false;  // the capture thread's: the last buffer did not fit either
   std::atomic<int> error_{0};
   std::atomic<bool> paused_{false};
+
+  // The writer thread's own.
+  uint64_t recordingStart_ = 0;
+  uint64_t lastContinuationId_ = uint64_t{1} << 62;  // apart from the ids the GUI thread gives
+  std::string recordingName_;  // continuations are named after the recording's first part
+  int nextPartNumber_ = 2;
+  const RecordingPart* syncedPart_ = nullptr;
+  uint64_t syncedOffset_ = 0;
+  WriterDisk::Clock::time_point lastSync_{};
+
+  // Waking the writer: the capture thread counts its buffers and notifies without taking the mutex;
+  // a wake-up lost in between is made good by the writer's timed wait.
+  std::thread thread_;
+  mutable std::mutex mutex_;
+  std::condition_variable wake_;
+  mutable std::condition_variable idle_;
+  std::atomic<uint64_t> pushes_{0};
+  std::atomic<uint64_t> seenPushes_{0};
+  std::atomic<bool> waiting_{false};
+  std::atomic<bool> ending_{false};
+  std::atomic<bool> givingUp_{false};
+  bool ended_ = false;  // under mutex_
+  uint64_t givenUp_ = 0;
 };
 
-static_assert(std::atomic<int64_t>::is_always_lock_free, "the byte counter must be read whole");
+static_assert(std::atomic<uint64_t>::is_always_lock_free, "the byte counters must be read whole");
 static_assert(std::atomic<RecordingPart*>::is_always_lock_free);
 
 }  // namespace orvimo

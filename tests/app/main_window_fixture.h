@@ -74,7 +74,11 @@ class MainWindowTest : public ::testing::Test {
            uint32_t{bytes[offset + 3]} << 24;
   }
 
-  void Tick() { window->TimerTimer(false); }
+  // As in real time, the writer thread has written what was delivered by the time the tick comes.
+  void Tick() {
+    window->Engine().Writer().WaitUntilIdle();
+    window->TimerTimer(false);
+  }
   RecordingState& State() { return window->State(); }
   std::string Message() const { return window->lMessage->text().toStdString(); }
   std::string Text(QLabel* label) const { return label->text().toStdString(); }

@@ -6,6 +6,9 @@
 #include <QObject>
 #include <QTest>
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <numeric>
 
@@ -369,6 +372,34 @@ TEST_F(MainWindowTest, StatusLineBlinksRedThenMaroonWhileRecording) {
   EXPECT_EQ(MessageColor(), phase == 0 ? kMaroon : kRed);
   window->bRecClick();
   EXPECT_EQ(MessageColor(), kNavy);
+}
+
+// A write the system refuses, with no way on into a next part, pauses the recording readably: the status
+// line says "Cannot write", its hint and one error box name the file and the reason.
+TEST_F(MainWindowTest, RefusedWriteShowsCannotWriteAndTheReasonInTheHintAndOneBox) {
+  CreateWithOutput();
+  std::filesystem::create_directory(Path("take_1 (2).wav"));  // the continuation's name is taken
+  window->bRecClick();
+  struct rlimit previous {};
+  ::getrlimit(RLIMIT_FSIZE, &previous);
+  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limited = previous;
+  limited.rlim_cur = 44 + 4000;
+  ::setrlimit(RLIMIT_FSIZE, &limited);
+  audio.DeliverSilence(0.1);
+  Tick();
+  ::setrlimit(RLIMIT_FSIZE, &previous);
+  ::signal(SIGXFSZ, oldHandler);
+
+  const std::string text = "Cannot write to file \"" + Path("take_1.wav") + "\": File too large";
+  EXPECT_TRUE(State().Paused);
+  EXPECT_EQ(Message(), " Cannot write");
+  EXPECT_EQ(Hint(window->lMessage).rfind(text, 0), 0u) << Hint(window->lMessage);
+  EXPECT_EQ(dialogs.errors, std::vector<std::string>{text});
+  Tick();
+  EXPECT_EQ(dialogs.errors.size(), 1u);
+  window->bRecClick();
+  EXPECT_EQ(ReadFile(Path("take_1.wav")).size(), 44u + 4000u);
 }
 
 TEST_F(MainWindowTest, EveryRecordingTickKeepsTheHeaderCurrent) {

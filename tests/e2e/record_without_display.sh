@@ -19,7 +19,8 @@ e2e_expect "it ends by itself with status 0 (was $status)" test "$status" = 0
 e2e_expect "an event line tells the start" grep -q " started $E2E_WORK/out/take.wav\$" events.txt
 e2e_expect "an event line tells the stop with the time recorded" \
   grep -Eq " stopped $E2E_WORK/out/take.wav: 00:00:0[67] recorded\$" events.txt
-e2e_check_wav take.wav 2 44100 16 5.9 7.2 1000
+e2e_check_wav take.wav 2 44100 16 5.94 5.95 1000
+e2e_expect "take.wav ends at the limit: 1048576 bytes of audio ($P_disk_data_size)" test "$P_disk_data_size" = 1048576
 e2e_expect "no lock is left once it has ended" e2e_wait_for 5 no_lock_left
 
 e2e_log "orvimo2 -m 1 -a none pty.wav on a pseudo-terminal, SIGINT after 3 s"

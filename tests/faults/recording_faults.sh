@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Faults met while recording, on the real program: a start that fails over an existing file destroys
 # nothing; a folder removed mid-recording is made again with all the audio; a write refused by the file
-# size limit pauses with its reason on screen and on stderr; kill -9 leaves a header that lags the data
+# size limit goes on into " (2)", " (3)" ... without a gap; kill -9 leaves a header that lags the data
 # by at most half a second.
 source "$(dirname "$0")/lib.sh"
 faults_init recording_faults "$1"
@@ -36,20 +36,35 @@ e2e_expect "the removal is on stderr" grep -q "was removed" "$log"
 e2e_stop TERM
 e2e_check_wav "$out/gone/take.wav" 2 44100 16 5 30 1000
 
-e2e_log "--- a write refused by the file size limit"
+e2e_log "--- writes refused by the file size limit (EFBIG) go on into the next parts"
 limited=$E2E_WORK/limited-orvimo2
-printf '#!/bin/bash\nulimit -f 512\ntrap "" XFSZ\nexec %q "$@"\n' "$E2E_PROGRAM" >"$limited"
+printf '#!/bin/bash\nulimit -f 1024\ntrap "" XFSZ\nexec %q "$@"\n' "$E2E_PROGRAM" >"$limited"
 chmod +x "$limited"
 real_program=$E2E_PROGRAM
 E2E_PROGRAM=$limited
 e2e_start "$out/limited.wav"
 E2E_PROGRAM=$real_program
 e2e_find_window
-e2e_expect "limited.wav reaches the limit" e2e_wait_size "$out/limited.wav" 524288 15
-sleep 2
-e2e_expect "the failed write is on stderr with its reason" grep -q "Cannot write to file.*File too large" "$log"
+e2e_expect "a third part, \"limited (3).wav\", begins" e2e_wait_growing "$out/limited (3).wav" 20
+sleep 1
+e2e_expect "no dialog opened" test -z "$(faults_visible_dialogs "$E2E_APP_PID")"
 e2e_stop TERM
-e2e_check_wav "$out/limited.wav" 2 44100 16 2.5 3.1 1000
+e2e_expect "nothing was refused for good" bash -c "! grep -q 'Cannot write' '$log'"
+e2e_expect "nothing was lost" bash -c "! grep -q 'dropout' '$log'"
+total=0
+for part in "$out/limited.wav" "$out/limited (2).wav"; do
+  e2e_check_wav "$part" 2 44100 16 5.94 5.95 1000
+  e2e_probe "$part"
+  e2e_expect "$(basename "$part") fills the 1 MiB limit with whole frames ($P_disk_data_size)" \
+    test "$P_disk_data_size" = 1048532
+done
+for part in "$out"/limited*.wav; do
+  e2e_probe "$part"
+  e2e_expect "$(basename "$part"): the header's sizes match the file's length" faults_header_matches "$part"
+  total=$((total + P_disk_data_size))
+done
+e2e_log "EFBIG: $(ls "$out"/limited*.wav | wc -l) parts, $total bytes of audio together"
+e2e_expect "the parts hold more than two files' worth ($total bytes)" test "$total" -gt 2097064
 
 e2e_log "--- kill -9"
 e2e_start "$out/crash.wav"

@@ -2,15 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <signal.h>
-#include <sys/resource.h>
-#endif
-
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/fake_audio_library.h"
@@ -36,7 +35,68 @@ struct RoomyDisk : FreeSpace {
 struct Reports : RecorderEvents {
   void Fault(const std::string& message) override { faults.push_back(message); }
   void FileChanged(const std::string& fileName) override { files.push_back(fileName); }
-  std::vector<std::string> faults, files;
+  void WriteFailed(const std::string& message) override { writeFailures.push_back(message); }
+  std::vector<std::string> faults, files, writeFailures;
+};
+
+// The disk as the writer thread sees it, made to misbehave: a clock the test moves (when asked for),
+// syncs counted at that clock's time, writes and syncs held at a gate, and writes refused with an
+// errno once a file would grow past a size.
+class TestDisk : public WriterDisk {
+ public:
+  Clock::time_point Now() override {
+    return fakeClock ? Clock::time_point(Clock::duration(fakeNow.load())) : WriterDisk::Now();
+  }
+  void Advance(Clock::duration by) { fakeNow += by.count(); }
+
+  std::size_t Write(OutputFile& file, const uint8_t* data, std::size_t length, uint64_t offset,
+                    int& error) override {
+    WaitWhile(writesHeld_);
+    const uint64_t limit = refuseAbove.load();
+    if (limit == 0 || offset + length <= limit) return file.WriteAt(data, length, offset, error);
+    const std::size_t room = offset < limit ? static_cast<std::size_t>(limit - offset) : 0;
+    const std::size_t written = file.WriteAt(data, room, offset, error);
+    error = refusal.load();
+    return written;
+  }
+  void Sync(OutputFile& file) override {
+    {
+      std::lock_guard lock(mutex_);
+      syncTimes.push_back(Now());
+    }
+    syncing = true;
+    WaitWhile(syncsHeld_);
+    file.Sync();
+    syncing = false;
+  }
+
+  void HoldWrites(bool held) { Set(writesHeld_, held); }
+  void HoldSyncs(bool held) { Set(syncsHeld_, held); }
+  std::vector<Clock::time_point> SyncTimes() {
+    std::lock_guard lock(mutex_);
+    return syncTimes;
+  }
+
+  std::atomic<bool> fakeClock{false};
+  std::atomic<Clock::rep> fakeNow{0};
+  std::atomic<uint64_t> refuseAbove{0};  // file size at which writes are refused; 0: never
+  std::atomic<int> refusal{EFBIG};
+  std::atomic<bool> syncing{false};
+
+ private:
+  void WaitWhile(const bool& held) {
+    std::unique_lock lock(mutex_);
+    gate_.wait(lock, [&] { return !held; });
+  }
+  void Set(bool& flag, bool value) {
+    std::lock_guard lock(mutex_);
+    flag = value;
+    gate_.notify_all();
+  }
+  std::mutex mutex_;
+  std::condition_variable gate_;
+  bool writesHeld_ = false, syncsHeld_ = false;
+  std::vector<Clock::time_point> syncTimes;
 };
 
 std::vector<uint8_t> ReadAll(const fs::path& path) {
@@ -65,10 +125,18 @@ class RecorderTest : public ::testing::Test {
     audio_.RecordInit(-1);
   }
 
+  // A test that failed while the disk was held must not leave the writer waiting at the stop.
+  void TearDown() override {
+    disk_.HoldWrites(false);
+    disk_.HoldSyncs(false);
+  }
+
   Recorder& Make(uint64_t ceiling = kWaveDataCeiling) {
-    recorder_ = std::make_unique<Recorder>(audio_, clock_, disk_, reports_, ceiling);
+    recorder_ = std::make_unique<Recorder>(audio_, clock_, freeSpace_, reports_, ceiling, &disk_);
     return *recorder_;
   }
+  // Until the writer thread has written what it can of everything delivered.
+  void Settle() { ASSERT_TRUE(recorder_->Writer().WaitUntilIdle()); }
   std::string PathOf(const std::string& name) const { return Utf8Of(dir_ / PathFromUtf8(name)); }
 
   // Buffers of numbered frames, so a lost or doubled one shows in the files.
@@ -80,6 +148,13 @@ class RecorderTest : public ::testing::Test {
     }
     EXPECT_TRUE(audio_.Deliver(bytes));
     return bytes;
+  }
+  // That many such buffers, kept in the order delivered.
+  void DeliverInto(std::vector<uint8_t>& delivered, int buffers, uint32_t frames) {
+    for (int buffer = 0; buffer < buffers; ++buffer) {
+      const auto bytes = DeliverFrames(frames);
+      delivered.insert(delivered.end(), bytes.begin(), bytes.end());
+    }
   }
 
   // What a reader finds in the file being recorded. Windows lets nobody else open it meanwhile, so
@@ -101,7 +176,8 @@ class RecorderTest : public ::testing::Test {
   fs::path dir_ = folder_.Path();
   capture::FakeAudioLibrary audio_;
   FixedClock clock_;
-  RoomyDisk disk_;
+  RoomyDisk freeSpace_;
+  TestDisk disk_;
   Reports reports_;
   std::unique_ptr<Recorder> recorder_;
   uint32_t frameNumber_ = 0;
@@ -118,6 +194,7 @@ TEST_F(RecorderTest, ChainedFilesHoldEveryFrameOnce) {
       const auto bytes = DeliverFrames(frames);
       input.insert(input.end(), bytes.begin(), bytes.end());
     }
+    Settle();  // the writer has taken the file before: one next file waits at a time
     recorder.StartNext(PathOf("take_" + std::to_string(split) + ".wav"));
     EXPECT_EQ(recorder.RecordedBytes(), 0) << "the new recording has nothing before its first buffer";
     const auto bytes = DeliverFrames(11);
@@ -137,31 +214,40 @@ TEST_F(RecorderTest, ChainedFilesHoldEveryFrameOnce) {
   EXPECT_EQ(audio_.CallsNamed("RecordStart").size(), 1u) << "the capture never stopped";
 }
 
-// Past the ceiling the recording goes on in " (2)", " (3)" ...; each part is a complete WAV file, and
-// the count covers the whole recording.
-TEST_F(RecorderTest, ContinuationPartsSplitAtFramesAndCountAsOne) {
-  Recorder& recorder = Make(1002);  // 250 frames and a half: the ceiling is rounded down to 1000 bytes
-  recorder.SetContinuationMargin(1 << 20);
-  ASSERT_TRUE(recorder.Start(kStereo16, PathOf("long.wav")));
-  std::vector<uint8_t> input;
-  for (int buffer = 0; buffer < 9; ++buffer) {
-    recorder.Tick();  // keeps a continuation ready
-    const auto bytes = DeliverFrames(130);
-    input.insert(input.end(), bytes.begin(), bytes.end());
+// Past the ceiling, or where the system refuses a bigger file (EFBIG: a quota, a file size limit), the
+// recording goes on in " (2)", " (3)" ... with nothing lost; each part is a complete WAV file, and the
+// count covers the whole recording.
+TEST_F(RecorderTest, PartsFollowWithoutAGapAtTheCeilingAndAtARefusedSize) {
+  struct Case {
+    const char* name;
+    uint64_t ceiling;
+    uint64_t refuseAbove;  // file size
+  };
+  // Either way 1000 bytes of audio per part: 250 frames and a half fit, the half is not written.
+  for (const Case& c : {Case{"ceiling", 1002, 0}, Case{"refused", kWaveDataCeiling, 44 + 1002}}) {
+    SCOPED_TRACE(c.name);
+    const std::string base = std::string("long_") + c.name;
+    disk_.refuseAbove = c.refuseAbove;
+    Recorder& recorder = Make(c.ceiling);
+    ASSERT_TRUE(recorder.Start(kStereo16, PathOf(base + ".wav")));
+    std::vector<uint8_t> input;
+    DeliverInto(input, 9, 130);
+    Settle();
+    EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
+    EXPECT_TRUE(reports_.writeFailures.empty());
+    EXPECT_EQ(recorder.RecordedBytes(), static_cast<int64_t>(input.size()));
+    EXPECT_EQ(recorder.CurrentFileName(), PathOf(base + " (5).wav"));
+    EXPECT_EQ(reports_.files.back(), PathOf(base + " (5).wav"));
+    recorder.Stop();
+    std::vector<uint8_t> output;
+    for (const char* part : {"", " (2)", " (3)", " (4)", " (5)"}) {
+      const auto audio = CheckedAudio(PathOf(base + part + ".wav"));
+      EXPECT_LE(audio.size(), 1000u) << part;
+      output.insert(output.end(), audio.begin(), audio.end());
+    }
+    EXPECT_EQ(output, input);
+    EXPECT_FALSE(fs::exists(PathOf(base + " (6).wav")));
   }
-  recorder.Tick();
-  EXPECT_EQ(recorder.RecordedBytes(), static_cast<int64_t>(input.size()));
-  EXPECT_EQ(recorder.CurrentFileName(), PathOf("long (5).wav"));
-  EXPECT_EQ(reports_.files.back(), PathOf("long (5).wav"));
-  recorder.Stop();
-  std::vector<uint8_t> output;
-  for (const char* name : {"long.wav", "long (2).wav", "long (3).wav", "long (4).wav", "long (5).wav"}) {
-    const auto audio = CheckedAudio(PathOf(name));
-    EXPECT_LE(audio.size(), 1000u) << name;
-    output.insert(output.end(), audio.begin(), audio.end());
-  }
-  EXPECT_EQ(output, input);
-  EXPECT_FALSE(fs::exists(PathOf("long (6).wav"))) << "an unused continuation is removed";
 }
 
 TEST_F(RecorderTest, FailedStartLeavesAnExistingFileAsItWas) {
@@ -177,7 +263,7 @@ TEST_F(RecorderTest, FailedStartLeavesAnExistingFileAsItWas) {
   audio_.RefuseRecordStart(std::nullopt);
   ASSERT_TRUE(recorder.Start(kStereo16, path));
   Reports otherReports;
-  Recorder other(audio_, clock_, disk_, otherReports);
+  Recorder other(audio_, clock_, freeSpace_, otherReports);
   try {
     other.Start(kStereo16, path);
     ADD_FAILURE() << "a second recorder took the file";
@@ -201,6 +287,8 @@ TEST_F(RecorderTest, DropoutsAreCountedPerRecordingAndToldAtTheStop) {
       {{1764, 3528}, "2 dropouts (about 165 ms lost)"},  // 5292 bytes at 32000 bytes per second
       {{0}, "1 dropout"},
       {{0, 8}, "2 dropouts (about 1 ms lost)"},
+      {{31990}, "1 dropout (about 1.0 s lost)"},  // 999.7 ms
+      {{940800}, "1 dropout (about 29.4 s lost)"},
   };
   Recorder& recorder = Make();
   for (const Case& c : cases) {
@@ -234,36 +322,155 @@ TEST_F(RecorderTest, DropoutsAreCountedPerRecordingAndToldAtTheStop) {
   EXPECT_EQ(recorder.DropoutsText(), "1 dropout (about 100 ms lost)");
 }
 
-// A write that fails pauses the recording with the reason, and nothing is counted that is not on disk.
-TEST_F(RecorderTest, FailedWritePausesAndCountsOnlyWhatReachedTheFile) {
-#ifdef _WIN32
-  GTEST_SKIP() << "a write refused at a set length needs a per-process file size limit, which Windows "
-                  "lacks, or a volume that small, which Wine cannot mount";
-#else
+// A write the disk refuses (full) pauses the recording with the reason; what was captured waits and is
+// written once the user resumes. A stop before that gives it up and says how much.
+TEST_F(RecorderTest, RefusedWritePausesAndTheBacklogWaitsForTheResume) {
   Recorder& recorder = Make();
-  ASSERT_TRUE(recorder.Start(kStereo16, PathOf("limited.wav")));
-  struct rlimit previous {};
-  ::getrlimit(RLIMIT_FSIZE, &previous);
-  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit limited = previous;
-  limited.rlim_cur = 44 + 1000 + 2;  // room for 250 frames and half of one more
-  ::setrlimit(RLIMIT_FSIZE, &limited);
-  DeliverFrames(200);
-  DeliverFrames(200);
-  DeliverFrames(200);
-  const TickOutcome outcome = recorder.Tick();
-  ::setrlimit(RLIMIT_FSIZE, &previous);
-  ::signal(SIGXFSZ, oldHandler);
+  disk_.refusal = ENOSPC;
+  disk_.refuseAbove = 44 + 1000 + 2;
+  for (const bool resume : {true, false}) {
+    SCOPED_TRACE(resume ? "resumed" : "stopped");
+    reports_ = {};
+    const std::string path = PathOf(resume ? "full.wav" : "given_up.wav");
+    ASSERT_TRUE(recorder.Start(kStereo16, path));
+    std::vector<uint8_t> input;
+    DeliverInto(input, 3, 200);
+    Settle();
+    EXPECT_EQ(recorder.Tick(), TickOutcome::Paused);
+    EXPECT_TRUE(recorder.State().Paused);
+    EXPECT_EQ(reports_.writeFailures,
+              std::vector<std::string>{"Cannot write to file \"" + path + "\": No space left on device"});
+    EXPECT_EQ(recorder.Tick(), TickOutcome::Running) << "reported once";
+    EXPECT_TRUE(recorder.Writer().Paused()) << "nothing is taken while paused";
+    DeliverFrames(50);
+    if (resume) {
+      disk_.refuseAbove = 0;
+      recorder.SetPaused(false);
+      DeliverInto(input, 1, 100);
+      recorder.Stop();
+      EXPECT_EQ(CheckedAudio(path), input);
+      EXPECT_TRUE(reports_.faults.empty());
+    } else {
+      recorder.Stop();
+      EXPECT_EQ(CheckedAudio(path).size(), 1000u);
+      ASSERT_EQ(reports_.faults.size(), 1u);
+      EXPECT_NE(reports_.faults[0].find("the last 44 ms captured for \"" + path + "\" could not be written"),
+                std::string::npos)
+          << reports_.faults[0];  // 1400 bytes at 32000 a second
+      EXPECT_EQ(recorder.Dropouts(), (capture::DropoutCount{1, 1400}));
+    }
+    disk_.refuseAbove = 44 + 1000 + 2;
+  }
+}
 
-  EXPECT_EQ(outcome, TickOutcome::Paused);
-  EXPECT_TRUE(recorder.State().Paused);
-  EXPECT_EQ(recorder.RecordedBytes(), 1000);
-  ASSERT_EQ(reports_.faults.size(), 1u);
-  EXPECT_EQ(reports_.faults[0], "Cannot write to file \"" + PathOf("limited.wav") + "\": File too large");
-  EXPECT_EQ(recorder.Tick(), TickOutcome::Running) << "reported once";
+// A disk that stalls holds back only the writer: the capture goes on into the backlog, which reaches
+// the file at the latest at the stop. What does not fit is counted, to the byte.
+TEST_F(RecorderTest, StalledDiskLosesOnlyWhatTheBacklogCannotHoldAndCountsIt) {
+  Recorder& recorder = Make();
+  ASSERT_TRUE(recorder.Start(kStereo16, PathOf("slow.wav")));
+  disk_.HoldWrites(true);
+  std::vector<uint8_t> input;
+  uint64_t delivered = 0;
+  // 25 s at 32000 bytes a second into a backlog of 20 s: the capture is never held up.
+  for (int buffer = 0; buffer < 125; ++buffer) {
+    auto delivery = std::async(std::launch::async, [this] { return DeliverFrames(1600); });
+    ASSERT_EQ(delivery.wait_for(std::chrono::seconds(5)), std::future_status::ready) << "the capture waited";
+    const auto bytes = delivery.get();
+    delivered += bytes.size();
+    if (input.size() < 640000) input.insert(input.end(), bytes.begin(), bytes.end());
+  }
+  recorder.Tick();
+  EXPECT_EQ(recorder.Dropouts(), (capture::DropoutCount{1, delivered - 640000}));
+  EXPECT_EQ(recorder.DropoutsText(), "1 dropout (about 5.0 s lost)");
+  auto release = std::async(std::launch::async, [this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    disk_.HoldWrites(false);
+  });
   recorder.Stop();
-  EXPECT_EQ(CheckedAudio(PathOf("limited.wav")).size(), 1000u);
-#endif
+  EXPECT_EQ(CheckedAudio(PathOf("slow.wav")), input) << "the backlog is written at the stop";
+  EXPECT_TRUE(reports_.faults.empty());
+}
+
+// Data and header reach the disk at least every two seconds of a running recording, by the writer's
+// clock; a sync that takes long holds up neither the capture nor the clock of the syncs after it.
+TEST_F(RecorderTest, SyncsKeepTheFileDurableAndASlowOneStallsNothing) {
+  using namespace std::chrono_literals;
+  disk_.fakeClock = true;
+  Recorder& recorder = Make();
+  ASSERT_TRUE(recorder.Start(kStereo16, PathOf("durable.wav")));
+  const auto begin = disk_.Now();
+  for (int step = 0; step < 100; ++step) {  // 10 s in deliveries of 100 ms
+    disk_.Advance(100ms);
+    DeliverFrames(800);
+    Settle();
+  }
+  const auto syncs = disk_.SyncTimes();
+  ASSERT_GE(syncs.size(), 5u);
+  EXPECT_LE(syncs.size(), 11u) << "not at every delivery";
+  auto previous = begin;
+  for (const auto at : syncs) {
+    EXPECT_LE(at - previous, 2s);
+    previous = at;
+  }
+  const auto live = LiveBytes(recorder, "durable.wav");
+  ASSERT_GE(live.size(), 44u);
+  EXPECT_EQ(U32At(live, 40), live.size() - 44) << "the header synced with the data";
+
+  disk_.HoldSyncs(true);
+  disk_.Advance(2s);
+  DeliverFrames(800);
+  for (int wait = 0; wait < 500 && !disk_.syncing; ++wait) std::this_thread::sleep_for(10ms);
+  ASSERT_TRUE(disk_.syncing);
+  for (int buffer = 0; buffer < 20; ++buffer) {
+    auto delivery = std::async(std::launch::async, [this] { DeliverFrames(800); });
+    ASSERT_EQ(delivery.wait_for(5s), std::future_status::ready) << "the capture waited for the sync";
+  }
+  EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
+  disk_.HoldSyncs(false);
+  recorder.Stop();
+  EXPECT_EQ(CheckedAudio(PathOf("durable.wav")).size(), 121u * 800 * kFrame);
+}
+
+// A size or time limit ends a recording at exactly that byte of audio, and a chain switches files
+// there, whatever the deliveries' sizes; the files together are the captured audio without a gap.
+TEST_F(RecorderTest, LimitsEndRecordingsAndChainedFilesAtTheExactByte) {
+  struct Case {
+    int unit;  // as the scheduler's list: 0 megabytes, 1 minutes
+    int count;
+    uint64_t bytes;
+  };
+  for (const Case& c : {Case{0, 1, 1048576}, Case{1, 1, 60 * 32000}}) {
+    SCOPED_TRACE(c.unit);
+    Recorder& recorder = Make();
+    std::vector<uint8_t> input;
+    std::vector<std::string> names;
+    const auto record = [&](const std::string& name) {
+      names.push_back(PathOf(name));
+      recorder.ResetLimits();  // what the window does as a recording starts
+      recorder.SetStopAfter(c.unit, c.count);
+      while (!recorder.LimitReached(true)) {
+        DeliverInto(input, 1, 1301);  // no divisor of the limit
+        Settle();  // at the pace of real time the backlog never fills: the writer keeps up
+      }
+      EXPECT_EQ(recorder.RecordedBytes(), static_cast<int64_t>(c.bytes));
+    };
+    ASSERT_TRUE(recorder.Start(kStereo16, PathOf("limit_1.wav")));
+    record("limit_1.wav");
+    for (const char* next : {"limit_2.wav", "limit_3.wav"}) {
+      recorder.StartNext(PathOf(next));
+      record(next);
+    }
+    recorder.Stop();
+    std::vector<uint8_t> output;
+    for (const std::string& name : names) {
+      const auto audio = CheckedAudio(name);
+      EXPECT_EQ(audio.size(), c.bytes) << name;
+      output.insert(output.end(), audio.begin(), audio.end());
+    }
+    input.resize(3 * c.bytes);  // what came after the last limit belongs to no recording
+    EXPECT_EQ(output, input);
+    for (const std::string& name : names) fs::remove(name);
+  }
 }
 
 TEST_F(RecorderTest, RemovedFolderIsMadeAgainWithEverythingRecorded) {
@@ -272,6 +479,7 @@ TEST_F(RecorderTest, RemovedFolderIsMadeAgainWithEverythingRecorded) {
   Recorder& recorder = Make();
   ASSERT_TRUE(recorder.Start(kStereo16, (folder / "take.wav").string()));
   std::vector<uint8_t> input = DeliverFrames(300);
+  Settle();
 #ifdef _WIN32
   // A file open without sharing cannot be deleted: the folder and the recording stay.
   std::error_code refused;
@@ -322,6 +530,7 @@ TEST_F(RecorderTest, HeaderFollowsTheDataWithinHalfASecond) {
   uint64_t delivered = 0;
   for (uint32_t frames : {1000u, 3000u, 160u, 160u, 4000u, 50u}) {
     delivered += DeliverFrames(frames).size();
+    Settle();
     const auto bytes = LiveBytes(recorder, "live.wav");
     ASSERT_GE(bytes.size(), 44u);
     const uint32_t covered = U32At(bytes, 40);

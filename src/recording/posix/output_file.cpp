@@ -165,7 +165,7 @@ void OutputFile::TruncateTo(uint64_t end) {
   if (::ftruncate(file_, static_cast<off_t>(end)) != 0) ThrowWriteError(errno);
 }
 
-void OutputFile::SyncData() noexcept { ::fdatasync(file_); }
+void OutputFile::Sync() noexcept { ::fdatasync(file_); }
 
 std::size_t OutputFile::ReadAt(void* data, std::size_t length, uint64_t offset, int& error) const noexcept {
   error = 0;

@@ -227,7 +227,7 @@ void OutputFile::TruncateTo(uint64_t end) {
   }
 }
 
-void OutputFile::SyncData() noexcept { FlushFileBuffers(AsHandle(file_)); }
+void OutputFile::Sync() noexcept { FlushFileBuffers(AsHandle(file_)); }
 
 bool OutputFile::StillAtItsPath() const {
   const HANDLE file = AsHandle(file_);
