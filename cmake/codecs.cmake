@@ -1,0 +1,32 @@
+# The codec libraries: orvimo_codecs for the encoders (libFLAC, libopusenc with libopus, LAME) and
+# orvimo_codec_decoders for what the tests read the files back with (libopusfile; libFLAC and LAME
+# decode too). Linux takes Debian's packages; the Windows build links static libraries cross-built from
+# Debian's source packages by scripts/build-codecs-mingw, which builds them once into its cache.
+include_guard(GLOBAL)
+add_library(orvimo_codecs INTERFACE)
+add_library(orvimo_codec_decoders INTERFACE)
+
+if(WIN32)
+  execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/build-codecs-mingw
+                  OUTPUT_VARIABLE ORVIMO_CODECS_PREFIX OUTPUT_STRIP_TRAILING_WHITESPACE
+                  RESULT_VARIABLE codecs_result)
+  if(NOT codecs_result EQUAL 0 OR NOT EXISTS ${ORVIMO_CODECS_PREFIX}/lib/libFLAC.a)
+    message(FATAL_ERROR "scripts/build-codecs-mingw failed (${codecs_result})")
+  endif()
+  message(STATUS "Codec libraries: ${ORVIMO_CODECS_PREFIX}")
+  set(lib ${ORVIMO_CODECS_PREFIX}/lib)
+  # opusenc.h includes <opus.h> from its own folder.
+  target_include_directories(orvimo_codecs SYSTEM INTERFACE ${ORVIMO_CODECS_PREFIX}/include
+                                                             ${ORVIMO_CODECS_PREFIX}/include/opus)
+  # Static libFLAC: its headers must not ask for DLL imports.
+  target_compile_definitions(orvimo_codecs INTERFACE FLAC__NO_DLL)
+  target_link_libraries(orvimo_codecs INTERFACE ${lib}/libopusenc.a ${lib}/libopus.a ${lib}/libFLAC.a
+                                                ${lib}/libmp3lame.a)
+  target_link_libraries(orvimo_codec_decoders INTERFACE ${lib}/libopusfile.a ${lib}/libogg.a orvimo_codecs)
+else()
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(ORVIMO_CODEC_LIBS REQUIRED IMPORTED_TARGET GLOBAL flac libopusenc opus lame)
+  pkg_check_modules(ORVIMO_DECODER_LIBS REQUIRED IMPORTED_TARGET GLOBAL opusfile)
+  target_link_libraries(orvimo_codecs INTERFACE PkgConfig::ORVIMO_CODEC_LIBS)
+  target_link_libraries(orvimo_codec_decoders INTERFACE PkgConfig::ORVIMO_DECODER_LIBS orvimo_codecs)
+endif()

@@ -1,0 +1,135 @@
+#include "encoding/flac_encoder.h"
+
+#include <FLAC/stream_encoder.h>
+
+#include <array>
+#include <vector>
+
+#include "encoding/pcm_samples.h"
+
+namespace orvimo {
+namespace {
+
+// "fLaC", the metadata block header, then STREAMINFO; its 36-bit total-samples field starts in the low
+// nibble of this byte, below the last four bits of (bits per sample - 1), and runs through 4 more bytes.
+constexpr uint64_t kTotalSamplesOffset = 4 + 4 + 13;
+constexpr size_t kChunkFrames = 4096;
+constexpr uint32_t kLargestSubsetRate = 655350;
+
+class FlacEncoder final : public Encoder {
+ public:
+  FlacEncoder(const SampleFormat& format, ByteSink& sink)
+      : format_(format),
+        sink_(sink),
+        encoder_(FLAC__stream_encoder_new()),
+        samples_(kChunkFrames * format.channels) {
+    if (!encoder_) throw EncoderError("FLAC: out of memory");
+    FLAC__stream_encoder_set_channels(encoder_.get(), format.channels);
+    FLAC__stream_encoder_set_bits_per_sample(encoder_.get(), format.bits);
+    FLAC__stream_encoder_set_sample_rate(encoder_.get(), format.rate);
+    FLAC__stream_encoder_set_compression_level(encoder_.get(), 5);
+    // The subset (what hardware players must decode) ends at this rate; beyond it a stream is still valid
+    // FLAC.
+    FLAC__stream_encoder_set_streamable_subset(encoder_.get(), format.rate <= kLargestSubsetRate);
+    const FLAC__StreamEncoderInitStatus status =
+        FLAC__stream_encoder_init_stream(encoder_.get(), &Write, &Seek, &Tell, nullptr, this);
+    if (status != FLAC__STREAM_ENCODER_INIT_STATUS_OK) {
+      throw EncoderError(std::string("FLAC: ") + FLAC__StreamEncoderInitStatusString[status]);
+    }
+    if (failed_) throw EncoderError("FLAC: the stream header could not be written");
+  }
+
+  // Deleting an encoder that was never finished would let libFLAC finish it into a sink that may be
+  // gone already: every callback refuses from here on.
+  ~FlacEncoder() override { failed_ = true; }
+
+  bool Encode(const uint8_t* pcm, size_t frames) override {
+    if (finished_) return false;
+    const size_t frameBytes = format_.BlockAlign();
+    while (frames > 0 && !failed_) {
+      const size_t chunk = std::min(frames, kChunkFrames);
+      ToSignedSamples(pcm, chunk * format_.channels, format_.bits, samples_.data());
+      if (!FLAC__stream_encoder_process_interleaved(encoder_.get(), samples_.data(),
+                                                    static_cast<uint32_t>(chunk))) {
+        failed_ = true;
+      }
+      pcm += chunk * frameBytes;
+      frames -= chunk;
+    }
+    return !failed_;
+  }
+
+  bool Flush() override {
+    if (failed_ || finished_) return !failed_;
+    const uint64_t total = framesInSink_;
+    const std::array<uint8_t, 5> field{
+        static_cast<uint8_t>(((format_.bits - 1) & 0x0F) << 4 | (total >> 32 & 0x0F)),
+        static_cast<uint8_t>(total >> 24), static_cast<uint8_t>(total >> 16),
+        static_cast<uint8_t>(total >> 8), static_cast<uint8_t>(total)};
+    if (!sink_.WriteAt(kTotalSamplesOffset, field.data(), field.size())) failed_ = true;
+    return !failed_;
+  }
+
+  // libFLAC encodes the last partial block, then seeks back and rewrites STREAMINFO with the lengths
+  // and the MD5 sum.
+  bool Finish() override {
+    if (finished_) return !failed_;
+    finished_ = true;
+    if (failed_) return false;
+    if (!FLAC__stream_encoder_finish(encoder_.get())) failed_ = true;
+    return !failed_;
+  }
+
+ private:
+  struct EncoderDeleter {
+    void operator()(FLAC__StreamEncoder* encoder) const { FLAC__stream_encoder_delete(encoder); }
+  };
+
+  static FlacEncoder& Of(void* client) { return *static_cast<FlacEncoder*>(client); }
+
+  static FLAC__StreamEncoderWriteStatus Write(const FLAC__StreamEncoder*, const FLAC__byte buffer[],
+                                              size_t bytes, uint32_t samples, uint32_t /*frame*/,
+                                              void* client) {
+    FlacEncoder& self = Of(client);
+    if (self.failed_) return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
+    const bool appending = self.position_ == self.sink_.Size();
+    const bool written =
+        appending ? self.sink_.Append(buffer, bytes) : self.sink_.WriteAt(self.position_, buffer, bytes);
+    if (!written) {
+      self.failed_ = true;
+      return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
+    }
+    self.position_ += bytes;
+    // Frames are always appended; libFLAC hands each one over whole.
+    if (appending) self.framesInSink_ += samples;
+    return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
+  }
+
+  static FLAC__StreamEncoderSeekStatus Seek(const FLAC__StreamEncoder*, FLAC__uint64 offset, void* client) {
+    if (Of(client).failed_) return FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
+    Of(client).position_ = offset;
+    return FLAC__STREAM_ENCODER_SEEK_STATUS_OK;
+  }
+
+  static FLAC__StreamEncoderTellStatus Tell(const FLAC__StreamEncoder*, FLAC__uint64* offset, void* client) {
+    *offset = Of(client).position_;
+    return FLAC__STREAM_ENCODER_TELL_STATUS_OK;
+  }
+
+  SampleFormat format_;
+  ByteSink& sink_;
+  std::unique_ptr<FLAC__StreamEncoder, EncoderDeleter> encoder_;
+  std::vector<FLAC__int32> samples_;
+  uint64_t position_ = 0;  // where libFLAC's next write goes
+  uint64_t framesInSink_ = 0;
+  bool failed_ = false;
+  bool finished_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Encoder> MakeFlacEncoder(const SampleFormat& format, ByteSink& sink) {
+  return std::make_unique<FlacEncoder>(format, sink);
+}
+
+}  // namespace orvimo
