@@ -3,8 +3,10 @@
 #include <FLAC/stream_encoder.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
+#include "encoding/chunked_encoder.h"
 #include "encoding/pcm_samples.h"
 
 namespace orvimo {
@@ -13,14 +15,13 @@ namespace {
 // "fLaC", the metadata block header, then STREAMINFO; its 36-bit total-samples field starts in the low
 // nibble of this byte, below the last four bits of (bits per sample - 1), and runs through 4 more bytes.
 constexpr uint64_t kTotalSamplesOffset = 4 + 4 + 13;
-constexpr size_t kChunkFrames = 4096;
+// The subset (what hardware players must decode) ends at this rate; beyond it a stream is still valid FLAC.
 constexpr uint32_t kLargestSubsetRate = 655350;
 
-class FlacEncoder final : public Encoder {
+class FlacEncoder final : public ChunkedEncoder {
  public:
   FlacEncoder(const SampleFormat& format, ByteSink& sink)
-      : format_(format),
-        sink_(sink),
+      : ChunkedEncoder(format, sink),
         encoder_(FLAC__stream_encoder_new()),
         samples_(kChunkFrames * format.channels) {
     if (!encoder_) throw EncoderError("FLAC: out of memory");
@@ -28,8 +29,6 @@ class FlacEncoder final : public Encoder {
     FLAC__stream_encoder_set_bits_per_sample(encoder_.get(), format.bits);
     FLAC__stream_encoder_set_sample_rate(encoder_.get(), format.rate);
     FLAC__stream_encoder_set_compression_level(encoder_.get(), 5);
-    // The subset (what hardware players must decode) ends at this rate; beyond it a stream is still valid
-    // FLAC.
     FLAC__stream_encoder_set_streamable_subset(encoder_.get(), format.rate <= kLargestSubsetRate);
     const FLAC__StreamEncoderInitStatus status =
         FLAC__stream_encoder_init_stream(encoder_.get(), &Write, &Seek, &Tell, nullptr, this);
@@ -39,51 +38,32 @@ class FlacEncoder final : public Encoder {
     if (failed_) throw EncoderError("FLAC: the stream header could not be written");
   }
 
-  // Deleting an encoder that was never finished would let libFLAC finish it into a sink that may be
-  // gone already: every callback refuses from here on.
+  // Deleting an unfinished libFLAC encoder finishes it: its writes are refused from here on.
   ~FlacEncoder() override { failed_ = true; }
-
-  bool Encode(const uint8_t* pcm, size_t frames) override {
-    if (finished_) return false;
-    const size_t frameBytes = format_.BlockAlign();
-    while (frames > 0 && !failed_) {
-      const size_t chunk = std::min(frames, kChunkFrames);
-      ToSignedSamples(pcm, chunk * format_.channels, format_.bits, samples_.data());
-      if (!FLAC__stream_encoder_process_interleaved(encoder_.get(), samples_.data(),
-                                                    static_cast<uint32_t>(chunk))) {
-        failed_ = true;
-      }
-      pcm += chunk * frameBytes;
-      frames -= chunk;
-    }
-    return !failed_;
-  }
-
-  bool Flush() override {
-    if (failed_ || finished_) return !failed_;
-    const uint64_t total = framesInSink_;
-    const std::array<uint8_t, 5> field{
-        static_cast<uint8_t>(((format_.bits - 1) & 0x0F) << 4 | (total >> 32 & 0x0F)),
-        static_cast<uint8_t>(total >> 24), static_cast<uint8_t>(total >> 16),
-        static_cast<uint8_t>(total >> 8), static_cast<uint8_t>(total)};
-    if (!sink_.WriteAt(kTotalSamplesOffset, field.data(), field.size())) failed_ = true;
-    return !failed_;
-  }
-
-  // libFLAC encodes the last partial block, then seeks back and rewrites STREAMINFO with the lengths
-  // and the MD5 sum.
-  bool Finish() override {
-    if (finished_) return !failed_;
-    finished_ = true;
-    if (failed_) return false;
-    if (!FLAC__stream_encoder_finish(encoder_.get())) failed_ = true;
-    return !failed_;
-  }
 
  private:
   struct EncoderDeleter {
     void operator()(FLAC__StreamEncoder* encoder) const { FLAC__stream_encoder_delete(encoder); }
   };
+
+  bool EncodeChunk(const uint8_t* pcm, size_t frames) override {
+    ToSignedSamples(pcm, frames * format_.channels, format_.bits, samples_.data());
+    return FLAC__stream_encoder_process_interleaved(encoder_.get(), samples_.data(),
+                                                    static_cast<uint32_t>(frames));
+  }
+
+  bool FlushStream() override {
+    const uint64_t total = framesInSink_;
+    const std::array<uint8_t, 5> field{
+        static_cast<uint8_t>(((format_.bits - 1) & 0x0F) << 4 | (total >> 32 & 0x0F)),
+        static_cast<uint8_t>(total >> 24), static_cast<uint8_t>(total >> 16),
+        static_cast<uint8_t>(total >> 8), static_cast<uint8_t>(total)};
+    return sink_.WriteAt(kTotalSamplesOffset, field.data(), field.size());
+  }
+
+  // libFLAC encodes the last partial block, then seeks back and rewrites STREAMINFO with the lengths
+  // and the MD5 sum.
+  bool FinishStream() override { return FLAC__stream_encoder_finish(encoder_.get()); }
 
   static FlacEncoder& Of(void* client) { return *static_cast<FlacEncoder*>(client); }
 
@@ -93,14 +73,12 @@ class FlacEncoder final : public Encoder {
     FlacEncoder& self = Of(client);
     if (self.failed_) return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
     const bool appending = self.position_ == self.sink_.Size();
-    const bool written =
-        appending ? self.sink_.Append(buffer, bytes) : self.sink_.WriteAt(self.position_, buffer, bytes);
-    if (!written) {
+    if (!(appending ? self.sink_.Append(buffer, bytes) : self.sink_.WriteAt(self.position_, buffer, bytes))) {
       self.failed_ = true;
       return FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
     }
     self.position_ += bytes;
-    // Frames are always appended; libFLAC hands each one over whole.
+    // Frames are always appended, each one whole.
     if (appending) self.framesInSink_ += samples;
     return FLAC__STREAM_ENCODER_WRITE_STATUS_OK;
   }
@@ -116,14 +94,10 @@ class FlacEncoder final : public Encoder {
     return FLAC__STREAM_ENCODER_TELL_STATUS_OK;
   }
 
-  SampleFormat format_;
-  ByteSink& sink_;
   std::unique_ptr<FLAC__StreamEncoder, EncoderDeleter> encoder_;
   std::vector<FLAC__int32> samples_;
   uint64_t position_ = 0;  // where libFLAC's next write goes
   uint64_t framesInSink_ = 0;
-  bool failed_ = false;
-  bool finished_ = false;
 };
 
 }  // namespace

@@ -5,20 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "encoding/chunked_encoder.h"
 #include "encoding/pcm_samples.h"
 
 namespace orvimo {
 namespace {
 
-constexpr size_t kChunkFrames = 4096;
-// LAME's own bound for one call's output: 1.25 bytes per input frame plus 7200.
-constexpr size_t kOutputBytes = kChunkFrames * 5 / 4 + 7200;
-
-class Mp3Encoder final : public Encoder {
+class Mp3Encoder final : public ChunkedEncoder {
  public:
   Mp3Encoder(const SampleFormat& format, ByteSink& sink)
-      : format_(format),
-        sink_(sink),
+      : ChunkedEncoder(format, sink),
         lame_(lame_init()),
         samples_(kChunkFrames * format.channels),
         output_(kOutputBytes) {
@@ -35,51 +31,37 @@ class Mp3Encoder final : public Encoder {
     }
   }
 
-  bool Encode(const uint8_t* pcm, size_t frames) override {
-    if (finished_) return false;
-    const size_t frameBytes = format_.BlockAlign();
-    while (frames > 0 && !failed_) {
-      const size_t chunk = std::min(frames, kChunkFrames);
-      ToInt16Samples(pcm, chunk * format_.channels, format_.bits, samples_.data());
-      const int count = static_cast<int>(chunk);
-      const int size = static_cast<int>(output_.size());
-      Deliver(
-          format_.channels == 1
-              ? lame_encode_buffer(lame_.get(), samples_.data(), samples_.data(), count, output_.data(), size)
-              : lame_encode_buffer_interleaved(lame_.get(), samples_.data(), count, output_.data(), size));
-      pcm += chunk * frameBytes;
-      frames -= chunk;
-    }
-    return !failed_;
-  }
-
-  // Every complete frame went out with the Encode that completed it.
-  bool Flush() override { return !failed_; }
-
-  bool Finish() override {
-    if (finished_) return !failed_;
-    finished_ = true;
-    if (!failed_) Deliver(lame_encode_flush(lame_.get(), output_.data(), static_cast<int>(output_.size())));
-    return !failed_;
-  }
-
  private:
+  // LAME's own bound for one call's output: 1.25 bytes per input frame plus 7200.
+  static constexpr size_t kOutputBytes = kChunkFrames * 5 / 4 + 7200;
+
   struct LameDeleter {
     void operator()(lame_global_flags* lame) const { lame_close(lame); }
   };
 
-  // The bytes LAME produced, or its negative error code.
-  void Deliver(int bytes) {
-    if (bytes < 0 || (bytes > 0 && !sink_.Append(output_.data(), static_cast<size_t>(bytes)))) failed_ = true;
+  // Every complete frame goes out with the call that completed it: a flush has nothing to push.
+  bool EncodeChunk(const uint8_t* pcm, size_t frames) override {
+    ToInt16Samples(pcm, frames * format_.channels, format_.bits, samples_.data());
+    const int count = static_cast<int>(frames);
+    const int size = static_cast<int>(output_.size());
+    return Deliver(
+        format_.channels == 1
+            ? lame_encode_buffer(lame_.get(), samples_.data(), samples_.data(), count, output_.data(), size)
+            : lame_encode_buffer_interleaved(lame_.get(), samples_.data(), count, output_.data(), size));
   }
 
-  SampleFormat format_;
-  ByteSink& sink_;
+  bool FinishStream() override {
+    return Deliver(lame_encode_flush(lame_.get(), output_.data(), static_cast<int>(output_.size())));
+  }
+
+  // The bytes LAME produced, or its negative error code.
+  bool Deliver(int bytes) {
+    return bytes == 0 || (bytes > 0 && sink_.Append(output_.data(), static_cast<size_t>(bytes)));
+  }
+
   std::unique_ptr<lame_global_flags, LameDeleter> lame_;
   std::vector<short> samples_;
   std::vector<unsigned char> output_;
-  bool failed_ = false;
-  bool finished_ = false;
 };
 
 }  // namespace

@@ -5,20 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "encoding/chunked_encoder.h"
 #include "encoding/pcm_samples.h"
 
 namespace orvimo {
 namespace {
 
-constexpr size_t kChunkFrames = 4096;
 // In 48 kHz samples, the rate libopusenc counts in whatever the input rate.
 constexpr int kDecisionDelay = 4800;
 constexpr int kMuxingDelay = 9600;
 
-class OpusEncoder final : public Encoder {
+class OpusEncoder final : public ChunkedEncoder {
  public:
   OpusEncoder(const SampleFormat& format, ByteSink& sink)
-      : format_(format), sink_(sink), samples_(kChunkFrames * format.channels) {
+      : ChunkedEncoder(format, sink), samples_(kChunkFrames * format.channels) {
     const OpusEncCallbacks callbacks{&Write, &Close};
     std::unique_ptr<OggOpusComments, CommentsDeleter> comments(ope_comments_create());
     if (!comments) throw EncoderError("Opus: out of memory");
@@ -31,36 +31,9 @@ class OpusEncoder final : public Encoder {
     CheckSetting(ope_encoder_ctl(encoder_.get(), OPE_SET_MUXING_DELAY(kMuxingDelay)));
     // The headers go out now, so even a file that gets no audio is a valid, empty stream.
     CheckSetting(ope_encoder_flush_header(encoder_.get()));
-    if (failed_) throw EncoderError("Opus: the stream header could not be written");
   }
 
-  // Abandoned unfinished: nothing more may reach the sink, which may be gone.
   ~OpusEncoder() override { failed_ = true; }
-
-  bool Encode(const uint8_t* pcm, size_t frames) override {
-    if (finished_) return false;
-    const size_t frameBytes = format_.BlockAlign();
-    while (frames > 0 && !failed_) {
-      const size_t chunk = std::min(frames, kChunkFrames);
-      ToInt16Samples(pcm, chunk * format_.channels, format_.bits, samples_.data());
-      if (ope_encoder_write(encoder_.get(), samples_.data(), static_cast<int>(chunk)) != OPE_OK)
-        failed_ = true;
-      pcm += chunk * frameBytes;
-      frames -= chunk;
-    }
-    return !failed_;
-  }
-
-  // Pages leave as soon as the muxing delay has passed: there is nothing to push.
-  bool Flush() override { return !failed_; }
-
-  bool Finish() override {
-    if (finished_) return !failed_;
-    finished_ = true;
-    if (failed_) return false;
-    if (ope_encoder_drain(encoder_.get()) != OPE_OK) failed_ = true;
-    return !failed_;
-  }
 
  private:
   struct EncoderDeleter {
@@ -70,9 +43,17 @@ class OpusEncoder final : public Encoder {
     void operator()(OggOpusComments* comments) const { ope_comments_destroy(comments); }
   };
 
-  void CheckSetting(int result) {
+  static void CheckSetting(int result) {
     if (result != OPE_OK) throw EncoderError(std::string("Opus: ") + ope_strerror(result));
   }
+
+  bool EncodeChunk(const uint8_t* pcm, size_t frames) override {
+    ToInt16Samples(pcm, frames * format_.channels, format_.bits, samples_.data());
+    return ope_encoder_write(encoder_.get(), samples_.data(), static_cast<int>(frames)) == OPE_OK;
+  }
+
+  // Pages leave as soon as the muxing delay has passed, so a flush has nothing to push.
+  bool FinishStream() override { return ope_encoder_drain(encoder_.get()) == OPE_OK; }
 
   static int Write(void* user, const unsigned char* data, opus_int32 size) {
     auto& self = *static_cast<OpusEncoder*>(user);
@@ -86,12 +67,8 @@ class OpusEncoder final : public Encoder {
   // The file belongs to the sink's owner, who closes it.
   static int Close(void*) { return 0; }
 
-  SampleFormat format_;
-  ByteSink& sink_;
   std::unique_ptr<OggOpusEnc, EncoderDeleter> encoder_;
   std::vector<opus_int16> samples_;
-  bool failed_ = false;
-  bool finished_ = false;
 };
 
 }  // namespace
