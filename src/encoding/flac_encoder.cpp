@@ -2,6 +2,7 @@
 
 #include <FLAC/stream_encoder.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -18,6 +19,10 @@ constexpr uint64_t kTotalSamplesOffset = 4 + 4 + 13;
 // The subset (what hardware players must decode) ends at this rate; beyond it a stream is still valid FLAC.
 constexpr uint32_t kLargestSubsetRate = 655350;
 
+// Level 5's 4096 samples, but never more than a quarter of a second: a frame reaches the file only
+// when its block is full, and at low rates 4096 samples would hold back half a second.
+uint32_t BlockSize(uint32_t rate) { return std::clamp<uint32_t>(rate / 4, 16, 4096); }
+
 class FlacEncoder final : public ChunkedEncoder {
  public:
   FlacEncoder(const SampleFormat& format, ByteSink& sink)
@@ -29,6 +34,7 @@ class FlacEncoder final : public ChunkedEncoder {
     FLAC__stream_encoder_set_bits_per_sample(encoder_.get(), format.bits);
     FLAC__stream_encoder_set_sample_rate(encoder_.get(), format.rate);
     FLAC__stream_encoder_set_compression_level(encoder_.get(), 5);
+    FLAC__stream_encoder_set_blocksize(encoder_.get(), BlockSize(format.rate));
     FLAC__stream_encoder_set_streamable_subset(encoder_.get(), format.rate <= kLargestSubsetRate);
     const FLAC__StreamEncoderInitStatus status =
         FLAC__stream_encoder_init_stream(encoder_.get(), &Write, &Seek, &Tell, nullptr, this);
