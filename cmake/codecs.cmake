@@ -14,15 +14,26 @@ if(WIN32)
     message(FATAL_ERROR "scripts/build-codecs-mingw failed (${codecs_result})")
   endif()
   message(STATUS "Codec libraries: ${ORVIMO_CODECS_PREFIX}")
-  set(lib ${ORVIMO_CODECS_PREFIX}/lib)
+  # Each archive names the ones it needs, so CMake orders them on the link line.
+  function(orvimo_codec_archive name file)
+    add_library(orvimo_mingw_${name} STATIC IMPORTED GLOBAL)
+    set_target_properties(orvimo_mingw_${name} PROPERTIES IMPORTED_LOCATION ${ORVIMO_CODECS_PREFIX}/lib/${file}
+                                                          INTERFACE_LINK_LIBRARIES "${ARGN}")
+  endfunction()
+  orvimo_codec_archive(ogg libogg.a)
+  # libopus's configure builds with _FORTIFY_SOURCE, whose checked memcpy lives in libssp (static here).
+  orvimo_codec_archive(opus libopus.a ssp)
+  orvimo_codec_archive(opusenc libopusenc.a orvimo_mingw_opus)
+  orvimo_codec_archive(flac libFLAC.a)
+  orvimo_codec_archive(mp3lame libmp3lame.a)
+  orvimo_codec_archive(opusfile libopusfile.a orvimo_mingw_opus orvimo_mingw_ogg)
   # opusenc.h includes <opus.h> from its own folder.
   target_include_directories(orvimo_codecs SYSTEM INTERFACE ${ORVIMO_CODECS_PREFIX}/include
                                                              ${ORVIMO_CODECS_PREFIX}/include/opus)
   # Static libFLAC: its headers must not ask for DLL imports.
   target_compile_definitions(orvimo_codecs INTERFACE FLAC__NO_DLL)
-  target_link_libraries(orvimo_codecs INTERFACE ${lib}/libopusenc.a ${lib}/libopus.a ${lib}/libFLAC.a
-                                                ${lib}/libmp3lame.a)
-  target_link_libraries(orvimo_codec_decoders INTERFACE ${lib}/libopusfile.a ${lib}/libogg.a orvimo_codecs)
+  target_link_libraries(orvimo_codecs INTERFACE orvimo_mingw_opusenc orvimo_mingw_flac orvimo_mingw_mp3lame)
+  target_link_libraries(orvimo_codec_decoders INTERFACE orvimo_mingw_opusfile orvimo_codecs)
 else()
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(ORVIMO_CODEC_LIBS REQUIRED IMPORTED_TARGET GLOBAL flac libopusenc opus lame)
