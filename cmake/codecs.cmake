@@ -1,12 +1,13 @@
 # The codec libraries: orvimo_codecs for the encoders (libFLAC, libopusenc with libopus, LAME) and
 # orvimo_codec_decoders for what the tests read the files back with (libopusfile; libFLAC and LAME
-# decode too). Linux takes Debian's packages; the Windows build links static libraries cross-built from
-# Debian's source packages by scripts/build-codecs-mingw, which builds them once into its cache.
+# decode too). Linux takes Debian's packages; the Windows cross-build links static libraries built from
+# Debian's source packages by scripts/build-codecs-mingw, which builds them once into its cache; a native
+# MinGW build takes its own packages through pkg-config, as Linux does.
 include_guard(GLOBAL)
 add_library(orvimo_codecs INTERFACE)
 add_library(orvimo_codec_decoders INTERFACE)
 
-if(WIN32)
+if(WIN32 AND CMAKE_CROSSCOMPILING)
   execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/build-codecs-mingw
                   OUTPUT_VARIABLE ORVIMO_CODECS_PREFIX OUTPUT_STRIP_TRAILING_WHITESPACE
                   RESULT_VARIABLE codecs_result)
@@ -40,4 +41,7 @@ else()
   pkg_check_modules(ORVIMO_DECODER_LIBS REQUIRED IMPORTED_TARGET GLOBAL opusfile)
   target_link_libraries(orvimo_codecs INTERFACE PkgConfig::ORVIMO_CODEC_LIBS)
   target_link_libraries(orvimo_codec_decoders INTERFACE PkgConfig::ORVIMO_DECODER_LIBS orvimo_codecs)
+  if(WIN32)
+    target_compile_definitions(orvimo_codecs INTERFACE FLAC__NO_DLL)  # linked statically
+  endif()
 endif()
