@@ -30,8 +30,9 @@ class EncoderError : public std::runtime_error {
 // Compresses one file of a recording. It is driven by one thread: Encode as audio arrives, Flush about
 // every half second of audio so that everything encodable so far is in the file and a crash loses
 // little, and Finish once at the end, which completes the stream (lengths, checksums, end marks).
-// Each returns false once the sink has refused a write or the codec failed; the encoder then does
-// nothing more, and what already reached the file stays a readable stream.
+// Each returns false once the sink has refused a write or the codec failed; the encoder then writes
+// nothing more, so the file stays readable up to the failure. An encoder destroyed unfinished writes
+// nothing either: the file is then what a crash would leave.
 class Encoder {
  public:
   virtual ~Encoder() = default;
@@ -42,7 +43,8 @@ class Encoder {
   virtual bool Finish() = 0;
 };
 
-// The encoder for a compressed type, writing its stream header at once. Throws EncoderError for a
+// The encoder for a compressed type, writing its stream header at once into the sink, which starts
+// empty and must outlive every call but the destructor. Throws EncoderError for a
 // format the codec cannot take, and std::invalid_argument for WAV and RAW, which need no encoder.
 std::unique_ptr<Encoder> MakeEncoder(FileType type, const SampleFormat& format, ByteSink& sink);
 
