@@ -45,8 +45,7 @@ class ChunkedEncoder : public Encoder {
 
   const SampleFormat format_;
   ByteSink& sink_;
-  // Set by the codecs' write callbacks too; a derived destructor sets it so that a codec torn down
-  // unfinished cannot write into a sink that may be gone.
+  // Set by the codecs' write callbacks too.
   bool failed_ = false;
 
  private:

@@ -44,9 +44,6 @@ class FlacEncoder final : public ChunkedEncoder {
     if (failed_) throw EncoderError("FLAC: the stream header could not be written");
   }
 
-  // Deleting an unfinished libFLAC encoder finishes it: its writes are refused from here on.
-  ~FlacEncoder() override { failed_ = true; }
-
  private:
   struct EncoderDeleter {
     void operator()(FLAC__StreamEncoder* encoder) const { FLAC__stream_encoder_delete(encoder); }

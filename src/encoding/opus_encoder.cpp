@@ -33,8 +33,6 @@ class OpusEncoder final : public ChunkedEncoder {
     CheckSetting(ope_encoder_flush_header(encoder_.get()));
   }
 
-  ~OpusEncoder() override { failed_ = true; }
-
  private:
   struct EncoderDeleter {
     void operator()(OggOpusEnc* encoder) const { ope_encoder_destroy(encoder); }

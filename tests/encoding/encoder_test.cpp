@@ -177,6 +177,24 @@ TEST(EncoderTest, AFailedWriteStopsTheEncoderWithoutTouchingTheFile) {
   }
 }
 
+// An encoder dropped without Finish (its recording abandoned) must not complete the stream behind the
+// engine's back: the file stays exactly as the last flush left it.
+TEST(EncoderTest, AnEncoderDestroyedUnfinishedWritesNothingMore) {
+  const SampleFormat format{44100, 2, 16};
+  const std::vector<uint8_t> pcm = MakeTestSignal(format, 1.0);
+  for (FileType type : {FileType::Flac, FileType::Opus, FileType::Mp3}) {
+    SCOPED_TRACE(std::string(FileTypeName(type)));
+    MemorySink sink;
+    std::vector<uint8_t> flushed;
+    {
+      auto encoder = MakeEncoder(type, format, sink);
+      ASSERT_TRUE(encoder->Encode(pcm.data(), pcm.size() / format.BlockAlign()) && encoder->Flush());
+      flushed = sink.bytes;
+    }
+    EXPECT_EQ(sink.bytes, flushed);
+  }
+}
+
 TEST(EncoderTest, RefusesFormatsNoCodecTakesAndThePcmTypes) {
   MemorySink sink;
   EXPECT_THROW(MakeEncoder(FileType::Flac, {0, 2, 16}, sink), EncoderError);
