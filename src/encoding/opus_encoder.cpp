@@ -15,9 +15,9 @@ namespace {
 constexpr int kDecisionDelay = 4800;
 constexpr int kMuxingDelay = 9600;
 
-class OpusEncoder final : public ChunkedEncoder {
+class OpusStreamEncoder final : public ChunkedEncoder {
  public:
-  OpusEncoder(const SampleFormat& format, ByteSink& sink)
+  OpusStreamEncoder(const SampleFormat& format, ByteSink& sink)
       : ChunkedEncoder(format, sink), samples_(kChunkFrames * format.channels) {
     const OpusEncCallbacks callbacks{&Write, &Close};
     std::unique_ptr<OggOpusComments, CommentsDeleter> comments(ope_comments_create());
@@ -54,7 +54,7 @@ class OpusEncoder final : public ChunkedEncoder {
   bool FinishStream() override { return ope_encoder_drain(encoder_.get()) == OPE_OK; }
 
   static int Write(void* user, const unsigned char* data, opus_int32 size) {
-    auto& self = *static_cast<OpusEncoder*>(user);
+    auto& self = *static_cast<OpusStreamEncoder*>(user);
     if (self.failed_ || !self.sink_.Append(data, static_cast<size_t>(size))) {
       self.failed_ = true;
       return 1;
@@ -72,7 +72,7 @@ class OpusEncoder final : public ChunkedEncoder {
 }  // namespace
 
 std::unique_ptr<Encoder> MakeOpusEncoder(const SampleFormat& format, ByteSink& sink) {
-  return std::make_unique<OpusEncoder>(format, sink);
+  return std::make_unique<OpusStreamEncoder>(format, sink);
 }
 
 }  // namespace orvimo
