@@ -402,15 +402,18 @@ TEST_F(MainWindowTest, RefusedWriteShowsCannotWriteAndTheReasonInTheHintAndOneBo
   EXPECT_EQ(ReadFile(Path("take_1.wav")).size(), 44u + 4000u);
 }
 
-TEST_F(MainWindowTest, EveryRecordingTickKeepsTheHeaderCurrent) {
+// The writer brings the header up to date after every half second of audio, so a file read while it
+// records is short of at most that much.
+TEST_F(MainWindowTest, WhileRecordingTheHeaderLagsAtMostHalfASecond) {
   CreateWithOutput();
   window->bRecClick();
   audio.DeliverSilence(1.0);
   Tick();
   const auto bytes = ReadFile(Path("take_1.wav"));
   ASSERT_EQ(bytes.size(), 44u + 176400u);
-  EXPECT_EQ(U32At(bytes, 40), 176400u);
-  EXPECT_EQ(U32At(bytes, 4), 176400u + 36);
+  EXPECT_GE(U32At(bytes, 40), 176400u - 88200u);
+  EXPECT_LE(U32At(bytes, 40), 176400u);
+  EXPECT_EQ(U32At(bytes, 4), U32At(bytes, 40) + 36);
 }
 
 TEST_F(MainWindowTest, StopWhilePausedKeepsTheDisplaysButWakesTheTick) {
