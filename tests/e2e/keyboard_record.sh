@@ -5,11 +5,8 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init keyboard_record "$1"
 
-# openbox manages the display for this test only: it gives the window the input focus as a desktop does.
-openbox --sm-disable </dev/null >"$E2E_WORK/openbox.log" 2>&1 &
-E2E_PIDS+=($!)
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
-e2e_expect "openbox manages the display" e2e_wait_for 10 wm_running
+# A window manager for this test only: it gives the window the input focus as a desktop does.
+E2E_PIDS+=("$("$E2E_LIB_DIR/window-manager" start "$E2E_WORK")")
 
 key() {
   e2e_log "key $*"
