@@ -55,7 +55,7 @@ class Recorder {
   // Creates the file beside any of that name, stops the monitor channel, starts the capture and only
   // then gives the file its name. Throws FileCreateError (nothing started); false when the capture
   // library refused, with the mapped message in LastError(), and any earlier file of that name intact.
-  bool Start(const SampleFormat& format, const std::string& fileName);
+  bool Start(const SampleFormat& format, const std::string& fileName, FileType type = FileType::Wav);
   const std::string& LastError() const { return lastError_; }
   // The next recording of a chain, without stopping the capture: the writer switches to the new file
   // exactly where the present recording reached its limit, or else with the audio captured from now
@@ -119,6 +119,7 @@ class Recorder {
   RecordingState state_;
   RecordingWriter writer_;
   std::string lastError_;
+  FileType type_ = FileType::Wav;  // of the recording that runs or ran last
   std::string recordingName_;  // the first part's name
   uint64_t lastPartId_ = 0;
   // Where the present recording begins in the writer's captured stream.
