@@ -12,7 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include "decoders.h"
 #include "support/fake_audio_library.h"
+#include "test_signal.h"
 #include "support/temp_folder.h"
 
 namespace orvimo {
@@ -25,6 +27,7 @@ using orvimo::testing::Utf8Of;
 
 constexpr SampleFormat kStereo16{8000, 2, 16};
 constexpr uint32_t kFrame = 4;
+constexpr SampleFormat kMono16{8000, 1, 16};
 
 struct FixedClock : Clock {
   TDateTime Now() override { return 46000.5; }
@@ -539,6 +542,103 @@ TEST_F(RecorderTest, HeaderFollowsTheDataWithinHalfASecond) {
     EXPECT_LT(delivered - covered, kStereo16.BytesPerSecond() / 2 + 1) << delivered;
   }
   recorder.Stop();
+}
+
+// The samples of 16-bit PCM, as the decoders give them.
+std::vector<int32_t> SamplesOf(const std::vector<uint8_t>& pcm) {
+  std::vector<int32_t> samples(pcm.size() / 2);
+  for (std::size_t i = 0; i < samples.size(); ++i)
+    samples[i] = static_cast<int16_t>(pcm[2 * i] | pcm[2 * i + 1] << 8);
+  return samples;
+}
+
+// Every type through the engine: a chain of two recordings, the first split into parts at a low
+// ceiling. Each file is a complete stream of its own; FLAC and RAW give back exactly the input, the
+// lossy types its length within their codec delays.
+TEST_F(RecorderTest, EveryTypeKeepsEveryFrameAcrossChainsAndParts) {
+  struct Case {
+    FileType type;
+    uint64_t ceiling;  // file bytes for the compressed types, audio bytes for RAW
+  };
+  for (const Case& c : {Case{FileType::Raw, 20000}, Case{FileType::Flac, 45000}, Case{FileType::Opus, 30000},
+                        Case{FileType::Mp3, 40000}}) {
+    const std::string ext(FileTypeExtension(c.type));
+    SCOPED_TRACE(ext);
+    Recorder& recorder = Make(c.ceiling);
+    const std::vector<uint8_t> input = MakeTestSignal(kMono16, 4.0);
+    const std::size_t split = 3 * kMono16.BytesPerSecond();
+    ASSERT_TRUE(recorder.Start(kMono16, PathOf("take_1" + ext), c.type));
+    for (std::size_t at = 0; at < input.size(); at += 1600) {
+      if (at == split) {
+        Settle();
+        recorder.StartNext(PathOf("take_2" + ext));
+      }
+      ASSERT_TRUE(audio_.Deliver(std::span(input).subspan(at, 1600)));
+      EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
+    }
+    recorder.Stop();
+    EXPECT_TRUE(reports_.faults.empty());
+    const auto partName = [&](int part) {
+      return PathOf("take_1" + (part == 1 ? "" : " (" + std::to_string(part) + ")") + ext);
+    };
+    std::vector<std::string> names;
+    for (int part = 1; fs::exists(partName(part)); ++part) names.push_back(partName(part));
+    EXPECT_GE(names.size(), 2u) << "the ceiling splits the first recording";
+    names.push_back(PathOf("take_2" + ext));
+    std::vector<uint8_t> bytes;
+    std::vector<int32_t> samples;
+    double seconds = 0;
+    for (const std::string& name : names) {
+      const std::vector<uint8_t> file = ReadAll(name);
+      EXPECT_LE(file.size(), c.ceiling) << name;
+      if (c.type == FileType::Raw) {
+        bytes.insert(bytes.end(), file.begin(), file.end());
+        continue;
+      }
+      const DecodedAudio decoded = DecodeFile(c.type, file);
+      EXPECT_TRUE(decoded.ok) << name;
+      if (c.type == FileType::Flac) {
+        EXPECT_TRUE(decoded.headerHasMd5) << name << " was finished";
+      }
+      samples.insert(samples.end(), decoded.samples.begin(), decoded.samples.end());
+      seconds += decoded.Seconds();
+    }
+    if (c.type == FileType::Raw) {
+      EXPECT_EQ(bytes, input);
+    } else if (c.type == FileType::Flac) {
+      EXPECT_EQ(samples, SamplesOf(input));
+    } else {
+      EXPECT_NEAR(seconds, 4.0, 0.15 * static_cast<double>(names.size()));
+    }
+  }
+}
+
+// A size limit counts the file's bytes: a compressed recording ends just below it, and what the
+// recorder counted as recorded is what the file holds.
+TEST_F(RecorderTest, CompressedRecordingEndsBelowItsSizeLimit) {
+  const std::vector<uint8_t> input = MakeTestSignal(kMono16, 150.0);
+  for (FileType type : {FileType::Flac, FileType::Opus, FileType::Mp3}) {
+    const std::string name = PathOf("limit" + std::string(FileTypeExtension(type)));
+    SCOPED_TRACE(name);
+    Recorder& recorder = Make();
+    ASSERT_TRUE(recorder.Start(kMono16, name, type));
+    recorder.ResetLimits();
+    recorder.SetStopAfter(0, 1);
+    std::size_t at = 0;
+    for (; !recorder.LimitReached(true) && at < input.size(); at += 1600) {
+      ASSERT_TRUE(audio_.Deliver(std::span(input).subspan(at, 1600)));
+      Settle();
+    }
+    ASSERT_LT(at, input.size()) << "the limit was never reached";
+    const double recorded = static_cast<double>(recorder.RecordedBytes()) / kMono16.BytesPerSecond();
+    recorder.Stop();
+    const std::vector<uint8_t> file = ReadAll(name);
+    EXPECT_LE(file.size(), 1048576u);
+    EXPECT_GT(file.size(), 1048576u * 9 / 10);
+    const DecodedAudio decoded = DecodeFile(type, file);
+    EXPECT_TRUE(decoded.ok);
+    EXPECT_NEAR(decoded.Seconds(), recorded, type == FileType::Flac ? 0 : 0.15);
+  }
 }
 
 }  // namespace
