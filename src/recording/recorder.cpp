@@ -4,10 +4,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "services/status_texts.h"
 #include "base/date_time_formatter.h"
 #include "recording/file_name_template.h"
 #include "recording/wave_header.h"
+#include "services/status_texts.h"
 
 namespace orvimo {
 
@@ -362,7 +362,7 @@ bool Recorder::LimitReached(bool stopChecked) {
 // compressed file's size limit is known as audio only once the writer has met it.
 int64_t Recorder::ActiveLimit() const {
   const bool compressedSize = state_.MaxBytes > 0 && IsCompressed(type_);
-  const int64_t limit = compressedSize ? static_cast<int64_t>(writer_.FileSizeLimitEnd())
+  const int64_t limit = compressedSize        ? static_cast<int64_t>(writer_.FileSizeLimitEnd())
                         : state_.MaxBytes > 0 ? state_.MaxBytes
                                               : timeLimitBytes_;
   const int64_t frame = std::max<int64_t>(state_.Format.BlockAlign(), 1);

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "services/clock.h"
-#include "services/free_space.h"
 #include "base/date_time.h"
 #include "base/sample_format.h"
 #include "capture/audio_library.h"
 #include "recording/recording_state.h"
 #include "recording/recording_writer.h"
+#include "services/clock.h"
+#include "services/free_space.h"
 
 namespace orvimo {
 
@@ -120,7 +120,7 @@ class Recorder {
   RecordingWriter writer_;
   std::string lastError_;
   FileType type_ = FileType::Wav;  // of the recording that runs or ran last
-  std::string recordingName_;  // the first part's name
+  std::string recordingName_;      // the first part's name
   uint64_t lastPartId_ = 0;
   // Where the present recording begins in the writer's captured stream.
   uint64_t recordingStartsAt_ = 0;

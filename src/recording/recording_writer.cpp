@@ -43,8 +43,10 @@ std::size_t PartSink::Write(uint64_t offset, const uint8_t* data, std::size_t si
     int error = 0;
     const std::size_t written = disk_.Write(*part_->file, data + done, size - done, offset + done, error);
     done += written;
-    if (error != 0) error_ = error;
-    else if (written == 0) error_ = EIO;
+    if (error != 0)
+      error_ = error;
+    else if (written == 0)
+      error_ = EIO;
   }
   return done;
 }
@@ -325,7 +327,8 @@ std::size_t RecordingWriter::EncodeAudio(const uint8_t* data, std::size_t length
   std::size_t done = 0;
   while (done < length) {
     RecordingPart* part = current_.load(std::memory_order_relaxed);
-    const bool full = part->audio > 0 && part->offset.load(std::memory_order_relaxed) + encodedReserve_ > ceiling_;
+    const bool full =
+        part->audio > 0 && part->offset.load(std::memory_order_relaxed) + encodedReserve_ > ceiling_;
     if (part->encoding->failed || full) {
       if (!Continue()) {
         error_.store(part->encoding->sink.Error() != 0 ? part->encoding->sink.Error() : EFBIG,

@@ -73,7 +73,7 @@ struct RecordingPart {
   std::unique_ptr<OutputFile> file;
   FileType type = FileType::Wav;
   std::unique_ptr<PartEncoding> encoding;  // the compressed types'
-  uint64_t id = 0;  // a part freed and another made at its address differ
+  uint64_t id = 0;                         // a part freed and another made at its address differ
   // Where the next byte of the file goes: its length as written. Only the writer thread writes it; the
   // GUI thread may read it.
   std::atomic<uint64_t> offset{kWaveHeaderSize};

@@ -14,8 +14,8 @@
 
 #include "decoders.h"
 #include "support/fake_audio_library.h"
-#include "test_signal.h"
 #include "support/temp_folder.h"
+#include "test_signal.h"
 
 namespace orvimo {
 namespace {
@@ -105,6 +105,14 @@ class TestDisk : public WriterDisk {
 std::vector<uint8_t> ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The samples of 16-bit PCM, as the decoders give them.
+std::vector<int32_t> SamplesOf(const std::vector<uint8_t>& pcm) {
+  std::vector<int32_t> samples(pcm.size() / 2);
+  for (std::size_t i = 0; i < samples.size(); ++i)
+    samples[i] = static_cast<int16_t>(pcm[2 * i] | pcm[2 * i + 1] << 8);
+  return samples;
 }
 
 uint32_t U32At(const std::vector<uint8_t>& bytes, std::size_t at) {
@@ -453,7 +461,7 @@ TEST_F(RecorderTest, LimitsEndRecordingsAndChainedFilesAtTheExactByte) {
       recorder.SetStopAfter(c.unit, c.count);
       while (!recorder.LimitReached(true)) {
         DeliverInto(input, 1, 1301);  // no divisor of the limit
-        Settle();  // at the pace of real time the backlog never fills: the writer keeps up
+        Settle();                     // at the pace of real time the backlog never fills: the writer keeps up
       }
       EXPECT_EQ(recorder.RecordedBytes(), static_cast<int64_t>(c.bytes));
     };
@@ -476,40 +484,52 @@ TEST_F(RecorderTest, LimitsEndRecordingsAndChainedFilesAtTheExactByte) {
   }
 }
 
+// A compressed stream goes on in the new file where it stood: the file is the whole stream.
 TEST_F(RecorderTest, RemovedFolderIsMadeAgainWithEverythingRecorded) {
-  const fs::path folder = dir_ / "sub";
-  fs::create_directory(folder);
-  Recorder& recorder = Make();
-  ASSERT_TRUE(recorder.Start(kStereo16, (folder / "take.wav").string()));
-  std::vector<uint8_t> input = DeliverFrames(300);
-  Settle();
+  for (FileType type : {FileType::Wav, FileType::Flac}) {
+    const fs::path folder = dir_ / ("sub" + std::string(FileTypeExtension(type)));
+    const fs::path file = folder / ("take" + std::string(FileTypeExtension(type)));
+    SCOPED_TRACE(file.string());
+    reports_.faults.clear();
+    fs::create_directory(folder);
+    Recorder& recorder = Make();
+    ASSERT_TRUE(recorder.Start(kStereo16, file.string(), type));
+    std::vector<uint8_t> input = DeliverFrames(300);
+    Settle();
 #ifdef _WIN32
-  // A file open without sharing cannot be deleted: the folder and the recording stay.
-  std::error_code refused;
-  fs::remove_all(folder, refused);
-  EXPECT_TRUE(refused);
-  EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
-  EXPECT_TRUE(reports_.faults.empty());
-  // Renaming the folder away: Windows refuses it while a file in it is open, Wine lets it go.
-  if (fs::rename(folder, dir_ / "moved", refused); !refused) {
+    // A file open without sharing cannot be deleted: the folder and the recording stay.
+    std::error_code refused;
+    fs::remove_all(folder, refused);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
+    EXPECT_TRUE(reports_.faults.empty());
+    // Renaming the folder away: Windows refuses it while a file in it is open, Wine lets it go.
+    if (fs::rename(folder, dir_ / "moved", refused); !refused) {
+      EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
+      ASSERT_EQ(reports_.faults.size(), 1u);
+      EXPECT_NE(reports_.faults[0].find("was removed"), std::string::npos);
+    }
+#else
+    fs::remove_all(folder);
     EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
     ASSERT_EQ(reports_.faults.size(), 1u);
     EXPECT_NE(reports_.faults[0].find("was removed"), std::string::npos);
-  }
-#else
-  fs::remove_all(folder);
-  EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
-  ASSERT_EQ(reports_.faults.size(), 1u);
-  EXPECT_NE(reports_.faults[0].find("was removed"), std::string::npos);
 #endif
-  for (int i = 0; i < 3; ++i) {
-    const auto bytes = DeliverFrames(100);
-    input.insert(input.end(), bytes.begin(), bytes.end());
-    recorder.Tick();
+    for (int i = 0; i < 3; ++i) {
+      const auto bytes = DeliverFrames(100);
+      input.insert(input.end(), bytes.begin(), bytes.end());
+      recorder.Tick();
+    }
+    recorder.Stop();
+    if (type == FileType::Wav) {
+      EXPECT_EQ(CheckedAudio(file), input);
+    } else {
+      const DecodedAudio decoded = DecodeFlac(ReadAll(file));
+      EXPECT_TRUE(decoded.ok && decoded.headerHasMd5);
+      EXPECT_EQ(decoded.samples, SamplesOf(input));
+    }
+    EXPECT_LE(reports_.faults.size(), 1u);
   }
-  recorder.Stop();
-  EXPECT_EQ(CheckedAudio(folder / "take.wav"), input);
-  EXPECT_LE(reports_.faults.size(), 1u);
 }
 
 // A name beyond any one code page reaches the file system exactly: UTF-8 inside, wide at the system.
@@ -542,14 +562,6 @@ TEST_F(RecorderTest, HeaderFollowsTheDataWithinHalfASecond) {
     EXPECT_LT(delivered - covered, kStereo16.BytesPerSecond() / 2 + 1) << delivered;
   }
   recorder.Stop();
-}
-
-// The samples of 16-bit PCM, as the decoders give them.
-std::vector<int32_t> SamplesOf(const std::vector<uint8_t>& pcm) {
-  std::vector<int32_t> samples(pcm.size() / 2);
-  for (std::size_t i = 0; i < samples.size(); ++i)
-    samples[i] = static_cast<int16_t>(pcm[2 * i] | pcm[2 * i + 1] << 8);
-  return samples;
 }
 
 // Every type through the engine: a chain of two recordings, the first split into parts at a low
