@@ -95,8 +95,8 @@ void NoteFileType(const std::vector<std::string>& list, std::vector<std::string>
   const std::optional<FileType> named = FileTypeOfName(list.back());
   if (!named || *named == *chosen) return;
   notes.push_back(Given("t type", word) + ": " + std::string(FileTypeName(*chosen)) + " recorded into \"" +
-                  WithFileTypeExtension(list.back(), *chosen) + "\", not " + std::string(FileTypeName(*named)) +
-                  " as the file name said");
+                  WithFileTypeExtension(list.back(), *chosen) + "\", not " +
+                  std::string(FileTypeName(*named)) + " as the file name said");
 }
 
 void NoteAfterAction(const std::vector<std::string>& list, std::vector<std::string>& notes) {

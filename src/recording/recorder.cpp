@@ -191,6 +191,19 @@ int64_t Recorder::RecordedBytes() const {
   return limit > 0 ? std::min(bytes, limit) : bytes;
 }
 
+int64_t Recorder::FileBytes() const {
+  const RecordingPart* part = writer_.Current();
+  return part ? static_cast<int64_t>(part->offset.load()) : 0;
+}
+
+// A compressed file's rate is what it has written so far: the current part's bytes for the audio of
+// the recording (the same for the usual file of one part).
+int64_t Recorder::FileBytesPerSecond() const {
+  const uint64_t frames =
+      static_cast<uint64_t>(RecordedBytes()) / std::max<uint32_t>(state_.Format.BlockAlign(), 1);
+  return ExpectedBytesPerSecond(type_, state_.Format, frames, static_cast<uint64_t>(FileBytes()));
+}
+
 void Recorder::ForgetRecordedBytes() { recordingStartsAt_ = writer_.Accepted(); }
 
 int64_t Recorder::FreeBytes(const std::string& nameTemplate) {

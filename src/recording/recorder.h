@@ -71,6 +71,11 @@ class Recorder {
   int64_t RecordedBytes() const;
   // After a stopped recording has been shown, the count starts again from zero.
   void ForgetRecordedBytes();
+  FileType Type() const { return type_; }
+  // The length of the file being written; 0 when none is.
+  int64_t FileBytes() const;
+  // What a second of audio adds to it, for the free-time estimate.
+  int64_t FileBytesPerSecond() const;
   int64_t FreeBytes(const std::string& nameTemplate);
   std::string CurrentFileName() const;
   // The dropouts of the present recording as last read (at each tick and at the stop), or of the last
