@@ -374,6 +374,37 @@ TEST_F(RecorderTest, RefusedWritePausesAndTheBacklogWaitsForTheResume) {
   }
 }
 
+// A compressed stream cut off by a full disk cannot take up where it stopped: after the resume the
+// recording goes on in " (2)", a stream of its own that begins with the audio the refused write held.
+// At the seam at most the encoder's one unwritten block is missing.
+TEST_F(RecorderTest, RefusedWriteOfACompressedStreamGoesOnInTheNextPart) {
+  Recorder& recorder = Make();
+  disk_.refusal = ENOSPC;
+  disk_.refuseAbove = 6000;
+  const std::vector<uint8_t> input = MakeTestSignal(kMono16, 3.0);
+  const std::size_t cut = 2 * kMono16.BytesPerSecond();
+  ASSERT_TRUE(recorder.Start(kMono16, PathOf("full.flac"), FileType::Flac));
+  for (std::size_t at = 0; at < cut; at += 1600)
+    ASSERT_TRUE(audio_.Deliver(std::span(input).subspan(at, 1600)));
+  Settle();
+  EXPECT_EQ(recorder.Tick(), TickOutcome::Paused);
+  disk_.refuseAbove = 0;
+  recorder.SetPaused(false);
+  for (std::size_t at = cut; at < input.size(); at += 1600)
+    ASSERT_TRUE(audio_.Deliver(std::span(input).subspan(at, 1600)));
+  recorder.Stop();
+  const std::vector<int32_t> expected = SamplesOf(input);
+  const DecodedAudio first = DecodeFlac(ReadAll(PathOf("full.flac")));
+  const DecodedAudio second = DecodeFlac(ReadAll(PathOf("full (2).flac")));
+  ASSERT_GT(first.samples.size(), 0u);
+  EXPECT_TRUE(std::equal(first.samples.begin(), first.samples.end(), expected.begin()));
+  EXPECT_TRUE(second.ok && second.headerHasMd5);
+  ASSERT_LE(second.samples.size(), expected.size());
+  EXPECT_TRUE(std::equal(second.samples.rbegin(), second.samples.rend(), expected.rbegin()));
+  const std::size_t block = kMono16.rate / 4;
+  EXPECT_GE(first.samples.size() + second.samples.size() + block, expected.size());
+}
+
 // A disk that stalls holds back only the writer: the capture goes on into the backlog, which reaches
 // the file at the latest at the stop. What does not fit is counted, to the byte.
 TEST_F(RecorderTest, StalledDiskLosesOnlyWhatTheBacklogCannotHoldAndCountsIt) {
