@@ -341,7 +341,8 @@ std::size_t RecordingWriter::EncodeAudio(const uint8_t* data, std::size_t length
     if (!part->encoding->encoder->Encode(data + done, piece / blockAlign_)) {
       part->encoding->failed = true;
       const int error = part->encoding->sink.Error();
-      if (error == EFBIG) continue;
+      // A part that cannot take even its first piece would only be followed by more such parts.
+      if (error == EFBIG && part->audio > 0) continue;
       error_.store(error != 0 ? error : EIO, std::memory_order_release);
       break;
     }
