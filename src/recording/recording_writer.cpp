@@ -362,17 +362,16 @@ void RecordingWriter::FinishEncoding(RecordingPart& part) noexcept {
 
 // The next part of the same recording, " (2)", " (3)" ... beside the first, opened and named at once.
 bool RecordingWriter::Continue() {
-  auto part = std::make_unique<RecordingPart>();
-  part->id = ++lastContinuationId_;
   const RecordingPart* current = current_.load(std::memory_order_relaxed);
-  std::unique_ptr<OutputFile> file;
+  std::unique_ptr<RecordingPart> part;
   try {
-    file = disk_.Create(InsertBeforeExtension(recordingName_, " (" + std::to_string(nextPartNumber_) + ")"));
-    part = MakeRecordingPart(std::move(file), current->type, format_, disk_, part->id);
+    // A file that never got its header is removed as it closes.
+    part = MakeRecordingPart(
+        disk_.Create(InsertBeforeExtension(recordingName_, " (" + std::to_string(nextPartNumber_) + ")")),
+        current->type, format_, disk_, ++lastContinuationId_);
     part->file->Commit();
   } catch (const std::exception&) {
-    if (file) file->Discard();
-    if (part->file) part->file->Discard();
+    if (part) part->file->Discard();
     return false;
   }
   ++nextPartNumber_;
