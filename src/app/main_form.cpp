@@ -131,6 +131,10 @@ void MainForm::FormCreate() {
   state_.FileCounter = 0;
   state_.DiskDrive = 0;
 
+  std::vector<std::string> typeNames;
+  for (FileType type : kFileTypes) typeNames.emplace_back(FileTypeName(type));
+  controls_.PutListItems(ControlId::cOutType, typeNames);
+  controls_.PutListIndex(ControlId::cOutType, 0);
   FillDeviceList();
   controls_.PutListIndex(ControlId::cInputDevice, 0);
   cInputDeviceChange();
@@ -197,9 +201,10 @@ void MainForm::TakeOutputFileFromCommandLine(const std::vector<std::string>& lis
     return;
   }
   const std::string& fileName = list.back();
-  if (fileName.empty()) return;
-  SetOutfileText(fileName);
-  if (!HasNoRecEntry(list)) StartRecording();
+  if (!fileName.empty()) SetOutfileText(fileName);
+  commandLineType_ = FileTypeOption(list);
+  if (commandLineType_) ChooseFileType(*commandLineType_);
+  if (!fileName.empty() && !HasNoRecEntry(list)) StartRecording();
 }
 
 void MainForm::cInputDeviceChange() {
@@ -223,7 +228,16 @@ void MainForm::WindowShown() {
   }
   // The restore sets the format lists quietly and a rate equal to the present one changes nothing, so
   // the data rate and the time labels are brought up to the restored format here.
-  if (FormStorage->Active()) Guarded([this] { cOutFormatBChange(); });
+  if (FormStorage->Active()) {
+    Guarded([this] {
+      if (commandLineType_) {
+        ChooseFileType(*commandLineType_);
+      } else {
+        cOutTypeChange();
+      }
+      cOutFormatBChange();
+    });
+  }
   Guarded([this] { FormShow(); });
 }
 
@@ -307,6 +321,9 @@ void MainForm::RunChangeHandler(ControlId control) {
       break;
     case ControlId::eOutfile:
       eOutfileChange();
+      break;
+    case ControlId::cOutType:
+      cOutTypeChange();
       break;
     case ControlId::cOutFormatB:
     case ControlId::cOutFormatC:

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,10 +14,10 @@
 #include "app/form_controls.h"
 #include "app/form_storage.h"
 #include "app/sleep_guard.h"
-#include "services/status_texts.h"
 #include "base/scoped_count.h"
 #include "controls/tambor_button_core.h"
 #include "recording/recorder.h"
+#include "services/status_texts.h"
 
 namespace orvimo {
 
@@ -73,6 +74,9 @@ class MainForm : private RecorderEvents {
   // Status display.
   void eOutfileChange();
   void cOutFormatBChange();
+  // The type list: the template's known extension follows the type chosen.
+  void cOutTypeChange();
+  void ChooseFileType(FileType type);
   // The status tick; a forced refresh also refreshes the labels while idle.
   void TimerTimer(bool forcedRefresh);
   void vuTimerTimer();
@@ -126,6 +130,7 @@ class MainForm : private RecorderEvents {
   void ApplySchedulerOptions(const std::vector<std::string>& list);
   void FillDeviceList();
   void TakeOutputFileFromCommandLine(const std::vector<std::string>& list);
+  std::optional<FileType> commandLineType_;  // the command line's choice outlives the stored one
   void StopTimers();
   void ReleaseCaptureOnDestroy() noexcept;
   void RunClosingStep(const std::function<void()>& step);
@@ -156,6 +161,10 @@ class MainForm : private RecorderEvents {
   void WriteFailed(const std::string& message) override;
   // The sample format the controls select, the rate from the spin box's value.
   SampleFormat SelectedFormat() const;
+  FileType SelectedFileType() const;
+  // What a second of recording adds to the file: the running recording's own rate, else the chosen
+  // type's estimate.
+  int64_t FileBytesPerSecond() const;
   void ShowRecordingStarted(const std::string& fileName);
   // The status hint: the echoed message, then the dropouts and a sleep that could not be held off.
   void ShowMessageHint();

@@ -2,8 +2,8 @@
 #include <algorithm>
 
 #include "app/main_form.h"
-#include "services/status_texts.h"
 #include "recording/file_name_template.h"
+#include "services/status_texts.h"
 
 namespace orvimo {
 
@@ -57,6 +57,27 @@ SampleFormat MainForm::SelectedFormat() const {
                       static_cast<uint16_t>(controls_.ListIndex(ControlId::cOutFormatB) == 0 ? 8 : 16)};
 }
 
+FileType MainForm::SelectedFileType() const {
+  const int index = controls_.ListIndex(ControlId::cOutType);
+  return index > 0 && index < static_cast<int>(kFileTypes.size()) ? kFileTypes[static_cast<size_t>(index)]
+                                                                  : FileType::Wav;
+}
+
+void MainForm::ChooseFileType(FileType type) {
+  controls_.PutListIndex(ControlId::cOutType, static_cast<int>(type));
+  cOutTypeChange();
+}
+
+void MainForm::cOutTypeChange() {
+  const std::string outputTemplate = OutfileTemplate();
+  const std::string renamed = WithFileTypeExtension(outputTemplate, SelectedFileType());
+  if (renamed != outputTemplate) {
+    SetOutfileText(renamed);
+  } else {
+    TimerTimer(true);
+  }
+}
+
 void MainForm::StartRecording() {
   const Sequence sequence(sequencesInProgress_);
   dtTStartChange();
@@ -65,7 +86,7 @@ void MainForm::StartRecording() {
   const std::string fileName = recorder_.NextFileName(OutfileTemplate(), services_.formatSettings);
   FileChanged(fileName);
   nextDiskCheckAt_ = 0;
-  if (!recorder_.Start(format, fileName)) {
+  if (!recorder_.Start(format, fileName, SelectedFileType())) {
     UpdateSleepGuard();
     ReportCaptureFailure();
     return;

@@ -7,9 +7,9 @@
 #include "app/date_time_parts.h"
 #include "app/disk_watch.h"
 #include "app/main_form.h"
-#include "services/status_texts.h"
 #include "app/when_finished.h"
 #include "monitor/size_text.h"
+#include "services/status_texts.h"
 
 namespace orvimo {
 
@@ -32,6 +32,9 @@ std::string Trimmed(const std::string& text) {
 
 void MainForm::eOutfileChange() {
   state_.DiskDrive = DiskDriveOf(OutfileTemplate());
+  if (const auto named = FileTypeOfName(OutfileTemplate()); named && *named != SelectedFileType()) {
+    controls_.PutListIndex(ControlId::cOutType, static_cast<int>(*named));
+  }
   TimerTimer(true);
 }
 
@@ -135,7 +138,7 @@ void MainForm::RefreshFreeSpace(int64_t freeBytes) {
   // SetScreenShown brings them up to date.
   if (!screenShown_) return;
   controls_.PutLabelText(ControlId::lFree,
-                         FormatDuration(std::max<int64_t>(freeBytes, 0), state_.BytesPerSec));
+                         FormatDuration(std::max<int64_t>(freeBytes, 0), FileBytesPerSecond()));
   controls_.PutHint(ControlId::lFree, freeBytes < 0 ? kUnknownFreeSpace : FormatSize(freeBytes));
 }
 
@@ -154,7 +157,14 @@ void MainForm::RefreshRecorded(int64_t written) {
   shownRecorded_ = written;
   if (!screenShown_) return;
   controls_.PutLabelText(ControlId::lRecorded, FormatDuration(written, state_.BytesPerSec));
-  controls_.PutHint(ControlId::lRecorded, FormatSize(written));
+  controls_.PutHint(
+      ControlId::lRecorded,
+      FormatSize(state_.Recording && IsCompressed(recorder_.Type()) ? recorder_.FileBytes() : written));
+}
+
+int64_t MainForm::FileBytesPerSecond() const {
+  if (state_.Recording) return recorder_.FileBytesPerSecond();
+  return ExpectedBytesPerSecond(SelectedFileType(), SelectedFormat(), 0, 0);
 }
 
 // The recorder's own checks: a failed write pauses (the recorder said why); a capture device that went

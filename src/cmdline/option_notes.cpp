@@ -20,6 +20,7 @@ constexpr OptionGroup kOptionGroups[] = {
     {"b bits", ""},
     {"c channels", ""},
     {"f freq", ""},
+    {"t type", ""},
     {"d device", ""},
     {"a after", ""},
     {"s start", ", so no start time is set"},
@@ -80,6 +81,22 @@ void NoteFormat(const std::vector<std::string>& list, std::vector<std::string>& 
     notes.push_back(Given("c channels", OptionValue(list, "c channels", "")) +
                     ": stereo taken instead (1 or 2)");
   }
+}
+
+// The option decides the type; a file name ending in another type's extension is renamed to match.
+void NoteFileType(const std::vector<std::string>& list, std::vector<std::string>& notes) {
+  const std::string word = OptionValue(list, "t type", "");
+  if (word.empty()) return;
+  const std::optional<FileType> chosen = FileTypeOfWord(word);
+  if (!chosen) {
+    notes.push_back(Given("t type", word) + ": unknown type, ignored (wav, raw, flac, opus or mp3)");
+    return;
+  }
+  const std::optional<FileType> named = FileTypeOfName(list.back());
+  if (!named || *named == *chosen) return;
+  notes.push_back(Given("t type", word) + ": " + std::string(FileTypeName(*chosen)) + " recorded into \"" +
+                  WithFileTypeExtension(list.back(), *chosen) + "\", not " +
+                  std::string(FileTypeName(*named)) + " as the file name said");
 }
 
 void NoteAfterAction(const std::vector<std::string>& list, std::vector<std::string>& notes) {
@@ -174,6 +191,7 @@ std::vector<std::string> OptionNotes(const std::vector<std::string>& list, TDate
   std::vector<std::string> notes;
   NoteEntries(list, notes);
   NoteFormat(list, notes);
+  NoteFileType(list, notes);
   NoteAfterAction(list, notes);
   NoteMoment(list, "s start", "start", now, settings, notes);
   if (!StopTimeTakenOver(list, now, settings, notes))

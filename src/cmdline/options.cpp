@@ -134,6 +134,11 @@ bool HasNoRecEntry(const std::vector<std::string>& list) {
                      [](const std::string& entry) { return SameTextIgnoringCase(entry, "norec"); });
 }
 
+std::optional<FileType> FileTypeOption(const std::vector<std::string>& list) {
+  if (const auto chosen = FileTypeOfWord(OptionValue(list, "t type", ""))) return chosen;
+  return list.empty() ? std::nullopt : FileTypeOfName(list.back());
+}
+
 StopAfterValue ParseStopAfter(const std::string& value) {
   if (value.empty()) return {StrToInt(value), std::nullopt, value};  // fails, naming the empty text
   // A bare number means megabytes.

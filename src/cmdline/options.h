@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/date_time.h"
+#include "encoding/file_type.h"
 
 namespace orvimo {
 
@@ -29,6 +30,10 @@ StopAfterValue ParseStopAfter(const std::string& value);
 // The stop-after count keeps inside these: a smaller one becomes 1, a larger one 999.
 constexpr int32_t kStopAfterLeast = 1;
 constexpr int32_t kStopAfterMost = 999;
+
+// The file type the command line chooses: the type option's word, else the file name's extension;
+// none when neither names a type.
+std::optional<FileType> FileTypeOption(const std::vector<std::string>& list);
 
 // "alert" 1, "new" 2, "shutdown" 3, in any letter case; "none" 0 ("Do nothing"), as any word that names
 // no action ends up, but said on purpose. None for any other word.

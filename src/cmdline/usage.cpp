@@ -68,6 +68,11 @@ UsageText Usage(CommandLinePlatform platform) {
       {term({"-b", "-bits"}), "BITS", "sample size: 8 or 16 (default 16)"},
       {term({"-c", "-channels"}), "N", "channels: 1 mono, 2 stereo (default 2)"},
       {term({"-f", "-freq"}), "HZ", "sample rate (default 44100)"},
+      {term({"-t", "-type"}), "TYPE",
+       "file type: wav, raw (PCM without a header), flac, opus (96 kbit/s stereo, 64 mono) or mp3 (192 "
+       "kbit/s stereo, 128 mono); a file name ending in .wav, .raw, .flac, .opus or .mp3 chooses it too, "
+       "and where the two differ this option wins and the name takes its extension (default: the window's, "
+       "first WAV)"},
       {term({"-d", "-device"}), "N", "device number for the audio library (default -1)"},
       {term({"-a", "-after"}), "ACTION",
        "after a scheduled stop: \"alert\" shows an alert, \"new\" starts the next file, \"shutdown\" powers "

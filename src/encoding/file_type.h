@@ -17,6 +17,9 @@ enum class FileType { Wav, Raw, Flac, Opus, Mp3 };
 inline constexpr std::array<FileType, 5> kFileTypes{FileType::Wav, FileType::Raw, FileType::Flac,
                                                     FileType::Opus, FileType::Mp3};
 
+// FLAC, Opus and MP3: written through an encoder.
+inline bool IsCompressed(FileType type) { return type != FileType::Wav && type != FileType::Raw; }
+
 // "WAV", "RAW", "FLAC", "Opus", "MP3": the type list's entries.
 std::string_view FileTypeName(FileType type);
 // ".wav", ".raw", ".flac", ".opus", ".mp3".

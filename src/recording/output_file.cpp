@@ -63,6 +63,11 @@ void OutputFile::FinishAt(uint64_t end) {
   PatchSizes();
 }
 
+void OutputFile::CutAt(uint64_t end) {
+  if (Size() > end) TruncateTo(end);
+  Sync();
+}
+
 void OutputFile::PatchSizes() {
   // The sizes come from the file itself, so they always match what is on disk.
   const uint64_t size = Size();

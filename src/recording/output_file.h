@@ -59,6 +59,8 @@ class OutputFile {
   // Cuts off whatever lies beyond end (half a frame of a failed write) and writes the size fields from
   // the length that is then on disk, so they always match it. Throws on failure.
   void FinishAt(uint64_t end);
+  // Cuts off whatever lies beyond end and syncs: the end of a file without size fields. Throws on failure.
+  void CutAt(uint64_t end);
   // Final patch from the file's length: RIFF size = n - 8, data size = n - 44, each clamped.
   void PatchSizes();
 

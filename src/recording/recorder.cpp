@@ -4,20 +4,16 @@
 #include <cstring>
 #include <filesystem>
 
-#include "services/status_texts.h"
 #include "base/date_time_formatter.h"
 #include "recording/file_name_template.h"
 #include "recording/wave_header.h"
+#include "services/status_texts.h"
 
 namespace orvimo {
 
 namespace {
 
 constexpr int64_t kBytesPerMegabyte = 1048576;
-
-WaveHeader HeaderOf(const SampleFormat& format) {
-  return MakeWaveHeader(format.channels, format.rate, format.bits);
-}
 
 }  // namespace
 
@@ -52,26 +48,20 @@ std::string Recorder::NextFileName(const std::string& nameTemplate, const Format
 
 namespace {
 
-std::unique_ptr<RecordingPart> NewPart(const std::string& fileName, const SampleFormat& format, uint64_t id) {
-  auto part = std::make_unique<RecordingPart>();
-  part->id = id;
-  part->file = OutputFile::Create(fileName);
-  try {
-    part->file->WriteHeader(HeaderOf(format));
-  } catch (...) {
-    part->file->Discard();
-    throw;
-  }
-  return part;
+// A file never committed is removed as it closes: a part that could not begin leaves nothing behind.
+std::unique_ptr<RecordingPart> NewPart(const std::string& fileName, FileType type, const SampleFormat& format,
+                                       WriterDisk& disk, uint64_t id) {
+  return MakeRecordingPart(OutputFile::Create(fileName), type, format, disk, id);
 }
 
 }  // namespace
 
-bool Recorder::Start(const SampleFormat& format, const std::string& fileName) {
-  auto part = NewPart(fileName, format, ++lastPartId_);
+bool Recorder::Start(const SampleFormat& format, const std::string& fileName, FileType type) {
+  auto part = NewPart(fileName, type, format, writer_.Disk(), ++lastPartId_);
   const uint64_t id = part->id;
   audio_.ChannelStop(state_.CaptureChannel);
   state_.Format = format;
+  type_ = type;
   // A new channel counts from zero.
   channelDropoutsAtStart_ = {};
   dropouts_ = {};
@@ -108,7 +98,7 @@ bool Recorder::Start(const SampleFormat& format, const std::string& fileName) {
 }
 
 void Recorder::StartNext(const std::string& fileName) {
-  auto part = NewPart(fileName, state_.Format, ++lastPartId_);
+  auto part = NewPart(fileName, type_, state_.Format, writer_.Disk(), ++lastPartId_);
   part->startsRecording = true;
   // At the limit the writer holds at; otherwise the audio captured until now stays with this recording.
   const int64_t limit = ActiveLimit();
@@ -158,9 +148,14 @@ void Recorder::Stop() {
         CompletePart(*part);
       } else if (part->carriesOffset && replaced != nullptr) {
         // A replacement the writer never took: the replaced file's audio ends in it all the same.
+        // The writer finished a compressed stream in the replaced file, lengths at its start included.
         part->file->Commit();
-        replaced->file->CopyTo(*part->file, copiedUpTo_, replaced->offset.load());
-        part->file->FinishAt(replaced->offset.load());
+        const uint64_t from = IsCompressed(replaced->type) ? 0 : copiedUpTo_;
+        replaced->file->CopyTo(*part->file, from, replaced->offset.load());
+        part->type = replaced->type;
+        part->audio = replaced->audio;
+        part->offset.store(replaced->offset.load());
+        CompletePart(*part);
       } else {
         part->file->Discard();
       }
@@ -194,6 +189,19 @@ int64_t Recorder::RecordedBytes() const {
       captured > recordingStartsAt_ ? static_cast<int64_t>(captured - recordingStartsAt_) : 0;
   const int64_t limit = ActiveLimit();
   return limit > 0 ? std::min(bytes, limit) : bytes;
+}
+
+int64_t Recorder::FileBytes() const {
+  const RecordingPart* part = writer_.Current();
+  return part ? static_cast<int64_t>(part->offset.load()) : 0;
+}
+
+// A compressed file's rate is what it has written so far: the current part's bytes for the audio of
+// the recording (the same for the usual file of one part).
+int64_t Recorder::FileBytesPerSecond() const {
+  const uint64_t frames =
+      static_cast<uint64_t>(RecordedBytes()) / std::max<uint32_t>(state_.Format.BlockAlign(), 1);
+  return ExpectedBytesPerSecond(type_, state_.Format, frames, static_cast<uint64_t>(FileBytes()));
 }
 
 void Recorder::ForgetRecordedBytes() { recordingStartsAt_ = writer_.Accepted(); }
@@ -232,7 +240,7 @@ TickOutcome Recorder::Tick() {
   if (const int error = writer_.Error(); error != 0 && !state_.Paused) {
     SetPaused(true);
     writer_.SetPaused(true);
-    if (const RecordingPart* part = writer_.Current()) {
+    if (const RecordingPart* part = writer_.Current(); part != nullptr && part->type == FileType::Wav) {
       // The header describes what really reached the disk.
       part->file->WriteSizeFields(part->offset.load() - kWaveHeaderSize);
     }
@@ -270,6 +278,10 @@ void Recorder::CompletePart(RecordingPart& part) {
   // The writer syncs a part with its sizes as it leaves it: the window waits for no disk again, unless
   // half a frame of a failed write is to be cut off or the sizes could not be written.
   const uint64_t end = part.offset.load();
+  if (part.type != FileType::Wav) {
+    part.file->CutAt(end);
+    return;
+  }
   if (part.sizedTo == end - kWaveHeaderSize && part.file->Size() == end) return;
   part.file->FinishAt(end);
 }
@@ -298,6 +310,7 @@ void Recorder::RewriteRemovedFile() {
   next->id = ++lastPartId_;
   next->file = OutputFile::Create(path);
   next->carriesOffset = true;
+  next->type = part->type;
   const uint64_t copied = part->offset.load();
   part->file->CopyTo(*next->file, 0, copied);
   replacedId_ = part->id;
@@ -358,14 +371,22 @@ bool Recorder::LimitReached(bool stopChecked) {
   return false;
 }
 
-// The size limit first, as the stop test always took it; whole frames, as the writer cuts them.
+// The size limit first, as the stop test always took it; whole frames, as the writer cuts them. A
+// compressed file's size limit is known as audio only once the writer has met it.
 int64_t Recorder::ActiveLimit() const {
-  const int64_t limit = state_.MaxBytes > 0 ? state_.MaxBytes : timeLimitBytes_;
+  const bool compressedSize = state_.MaxBytes > 0 && IsCompressed(type_);
+  const int64_t limit = compressedSize        ? static_cast<int64_t>(writer_.FileSizeLimitEnd())
+                        : state_.MaxBytes > 0 ? state_.MaxBytes
+                                              : timeLimitBytes_;
   const int64_t frame = std::max<int64_t>(state_.Format.BlockAlign(), 1);
   return limitEnabled_ && limit > 0 ? limit - limit % frame : 0;
 }
 
-void Recorder::ApplyLimit() { writer_.SetRecordingLimit(static_cast<uint64_t>(ActiveLimit())); }
+void Recorder::ApplyLimit() {
+  const bool compressedSize = limitEnabled_ && state_.MaxBytes > 0 && IsCompressed(type_);
+  writer_.SetFileSizeLimit(compressedSize ? static_cast<uint64_t>(state_.MaxBytes) : 0);
+  writer_.SetRecordingLimit(compressedSize ? 0 : static_cast<uint64_t>(ActiveLimit()));
+}
 
 void Recorder::SetStopAfter(int unitIndex, int count) {
   const TDateTime now = clock_.Now();

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "services/clock.h"
-#include "services/free_space.h"
 #include "base/date_time.h"
 #include "base/sample_format.h"
 #include "capture/audio_library.h"
 #include "recording/recording_state.h"
 #include "recording/recording_writer.h"
+#include "services/clock.h"
+#include "services/free_space.h"
 
 namespace orvimo {
 
@@ -55,7 +55,7 @@ class Recorder {
   // Creates the file beside any of that name, stops the monitor channel, starts the capture and only
   // then gives the file its name. Throws FileCreateError (nothing started); false when the capture
   // library refused, with the mapped message in LastError(), and any earlier file of that name intact.
-  bool Start(const SampleFormat& format, const std::string& fileName);
+  bool Start(const SampleFormat& format, const std::string& fileName, FileType type = FileType::Wav);
   const std::string& LastError() const { return lastError_; }
   // The next recording of a chain, without stopping the capture: the writer switches to the new file
   // exactly where the present recording reached its limit, or else with the audio captured from now
@@ -71,6 +71,11 @@ class Recorder {
   int64_t RecordedBytes() const;
   // After a stopped recording has been shown, the count starts again from zero.
   void ForgetRecordedBytes();
+  FileType Type() const { return type_; }
+  // The length of the file being written; 0 when none is.
+  int64_t FileBytes() const;
+  // What a second of audio adds to it, for the free-time estimate.
+  int64_t FileBytesPerSecond() const;
   int64_t FreeBytes(const std::string& nameTemplate);
   std::string CurrentFileName() const;
   // The dropouts of the present recording as last read (at each tick and at the stop), or of the last
@@ -119,7 +124,8 @@ class Recorder {
   RecordingState state_;
   RecordingWriter writer_;
   std::string lastError_;
-  std::string recordingName_;  // the first part's name
+  FileType type_ = FileType::Wav;  // of the recording that runs or ran last
+  std::string recordingName_;      // the first part's name
   uint64_t lastPartId_ = 0;
   // Where the present recording begins in the writer's captured stream.
   uint64_t recordingStartsAt_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <limits>
 
 #include "recording/file_name_template.h"
@@ -18,7 +19,76 @@ constexpr std::size_t kMaxRing = 64 * 1024 * 1024;
 // The writer wakes at least this often, so a wake-up the capture thread's notify missed costs no more.
 constexpr auto kLongestWait = std::chrono::seconds(1);
 
+// The most bytes a second of audio can make in a file of the type: FLAC stores audio it cannot
+// compress as it is; the lossy types keep their fixed rates.
+uint64_t LargestBytesPerSecond(FileType type, const SampleFormat& format) {
+  switch (type) {
+    case FileType::Opus:
+      return static_cast<uint64_t>(OpusBitRate(format) / 8);
+    case FileType::Mp3:
+      return static_cast<uint64_t>(Mp3BitRate(format) / 8);
+    default:
+      return static_cast<uint64_t>(format.BytesPerSecond());
+  }
+}
+
+// Stream headers, page and frame framing: a generous bound for what comes on top of the audio.
+constexpr uint64_t kEncodedOverhead = 16 * 1024;
+
 }  // namespace
+
+std::size_t PartSink::Write(uint64_t offset, const uint8_t* data, std::size_t size) {
+  std::size_t done = 0;
+  while (done < size && error_ == 0) {
+    int error = 0;
+    const std::size_t written = disk_.Write(*part_->file, data + done, size - done, offset + done, error);
+    done += written;
+    if (error != 0)
+      error_ = error;
+    else if (written == 0)
+      error_ = EIO;
+  }
+  return done;
+}
+
+bool PartSink::Append(const uint8_t* data, size_t size) {
+  const uint64_t at = part_->offset.load(std::memory_order_relaxed);
+  const std::size_t written = Write(at, data, size);
+  part_->offset.store(at + written, std::memory_order_release);
+  return written == size;
+}
+
+bool PartSink::WriteAt(uint64_t offset, const uint8_t* data, size_t size) {
+  return Write(offset, data, size) == size;
+}
+
+uint64_t PartSink::Size() const { return part_->offset.load(std::memory_order_relaxed); }
+
+std::unique_ptr<RecordingPart> MakeRecordingPart(std::unique_ptr<OutputFile> file, FileType type,
+                                                 const SampleFormat& format, WriterDisk& disk, uint64_t id) {
+  auto part = std::make_unique<RecordingPart>();
+  part->id = id;
+  part->type = type;
+  part->file = std::move(file);
+  switch (type) {
+    case FileType::Wav:
+      part->file->WriteHeader(MakeWaveHeader(format.channels, format.rate, format.bits));
+      break;
+    case FileType::Raw:
+      part->offset = 0;
+      break;
+    default:
+      part->offset = 0;
+      part->encoding = std::make_unique<PartEncoding>(disk, *part);
+      part->encoding->encoder = MakeEncoder(type, format, part->encoding->sink);
+      if (const int error = part->encoding->sink.Error(); error != 0) {
+        throw std::runtime_error("Cannot write to file \"" + part->file->FullPath() + "\". " +
+                                 std::strerror(error));
+      }
+      break;
+  }
+  return part;
+}
 
 RecordingWriter::RecordingWriter(uint64_t ceiling, WriterDisk* disk)
     : requestedCeiling_(ceiling), disk_(disk != nullptr ? *disk : defaultDisk_) {}
@@ -34,7 +104,9 @@ void RecordingWriter::Begin(std::unique_ptr<RecordingPart> first, SampleFormat f
   refreshBytes_ = std::max<uint64_t>(bytesPerSecond / 2 / blockAlign_, 1) * blockAlign_;
   const uint64_t ringBytes = std::clamp<uint64_t>(bytesPerSecond * kBacklogSeconds, kMinRing, kMaxRing);
   ring_.Reset(static_cast<std::size_t>(ringBytes - ringBytes % blockAlign_));
-  header_ = MakeWaveHeader(format.channels, format.rate, format.bits);
+  format_ = format;
+  encodedReserve_ = LargestBytesPerSecond(first->type, format) + kEncodedOverhead;
+  fileLimitEnd_ = 0;
   accepted_ = 0;
   consumed_ = 0;
   overflowCount_ = 0;
@@ -106,6 +178,11 @@ void RecordingWriter::SetRecordingLimit(uint64_t bytes) {
   Wake();
 }
 
+void RecordingWriter::SetFileSizeLimit(uint64_t bytes) {
+  if (fileLimit_.exchange(bytes, std::memory_order_acq_rel) != bytes) fileLimitEnd_.store(0);
+  Wake();
+}
+
 void RecordingWriter::ClearError() {
   error_.store(0, std::memory_order_release);
   Wake();
@@ -118,8 +195,21 @@ void RecordingWriter::Wake() {
 }
 
 uint64_t RecordingWriter::RecordingEnd() const {
-  const uint64_t limit = limit_.load(std::memory_order_acquire);
+  uint64_t limit = limit_.load(std::memory_order_acquire);
+  if (const uint64_t sizeEnd = FileSizeLimitEnd(); sizeEnd != 0 && (limit == 0 || sizeEnd < limit)) {
+    limit = sizeEnd;
+  }
   return limit == 0 ? kNoEnd : recordingStart_ + limit;
+}
+
+// A compressed file's size is known only as it is written: the recording ends where its file has no
+// room left for the next piece within the limit.
+void RecordingWriter::NoteFileSizeLimit(uint64_t written) {
+  const RecordingPart* part = current_.load(std::memory_order_relaxed);
+  const uint64_t limit = fileLimit_.load(std::memory_order_acquire);
+  if (limit == 0 || !part->encoding || FileSizeLimitEnd() != 0 || written <= recordingStart_) return;
+  if (part->offset.load(std::memory_order_relaxed) + encodedReserve_ < limit) return;
+  fileLimitEnd_.store(written - recordingStart_, std::memory_order_release);
 }
 
 // The writer thread: writes while there is something to write, keeps the files durable, and sleeps
@@ -135,9 +225,10 @@ void RecordingWriter::Run() {
     if (ending_.load(std::memory_order_acquire)) break;
     WaitForWork();
   }
-  // Every part comes back synced with its sizes, as a part left behind at a switch does.
+  // Every part comes back complete and synced with its sizes, as a part left behind at a switch does.
   if (RecordingPart* part = current_.load(std::memory_order_relaxed)) {
     RefreshSizes(*part);
+    FinishEncoding(*part);
     disk_.Sync(*part->file);
   }
   std::lock_guard lock(mutex_);
@@ -174,9 +265,10 @@ RecordingWriter::Progress RecordingWriter::WriteBacklog() {
     return Progress::Blocked;
   }
   // The end before the next part: the GUI thread hands a next part over before it moves the end.
-  const uint64_t recordingEnd = RecordingEnd();
   RecordingPart* next = next_.load(std::memory_order_acquire);
   const uint64_t written = consumed_.load(std::memory_order_relaxed);
+  NoteFileSizeLimit(written);
+  const uint64_t recordingEnd = RecordingEnd();
   if (next != nullptr && (next->carriesOffset || written >= next->startsAt)) {
     next_.store(nullptr, std::memory_order_release);
     SwitchTo(next);
@@ -194,14 +286,15 @@ RecordingWriter::Progress RecordingWriter::WriteBacklog() {
   return done > 0 ? Progress::Wrote : Progress::Blocked;
 }
 
-// The one place where audio reaches a part's file, as PCM the way it was captured; an encoder would
-// take its place here. Splits at the ceiling and at a refused size without a gap, at whole frames.
+// The one place where audio reaches a part's file: as PCM the way it was captured, or through the
+// part's encoder. Splits at the ceiling and at a refused size without a gap, at whole frames.
 std::size_t RecordingWriter::WriteAudio(const uint8_t* data, std::size_t length) {
   RecordingPart* part = current_.load(std::memory_order_relaxed);
+  if (part->encoding) return EncodeAudio(data, length);
   std::size_t done = 0;
   while (done < length) {
     const uint64_t offset = part->offset.load(std::memory_order_relaxed);
-    const uint64_t room = ceiling_ - std::min(ceiling_, offset - kWaveHeaderSize);
+    const uint64_t room = ceiling_ - std::min(ceiling_, part->audio);
     int error = 0;
     std::size_t written = 0;
     if (room == 0) {
@@ -211,6 +304,7 @@ std::size_t RecordingWriter::WriteAudio(const uint8_t* data, std::size_t length)
       written = disk_.Write(*part->file, data + done, chunk, offset, error);
       written -= written % blockAlign_;  // a part keeps whole frames; the rest goes again or is cut off
       part->offset.store(offset + written, std::memory_order_release);
+      part->audio += written;
       done += written;
     }
     if (error == 0) continue;
@@ -221,23 +315,63 @@ std::size_t RecordingWriter::WriteAudio(const uint8_t* data, std::size_t length)
     }
     part = current_.load(std::memory_order_relaxed);
   }
-  if (part->offset.load(std::memory_order_relaxed) - kWaveHeaderSize - part->sizedTo >= refreshBytes_) {
-    RefreshSizes(*part);
+  if (part->audio - part->sizedTo >= refreshBytes_) RefreshSizes(*part);
+  return done;
+}
+
+// Compressed parts: the ceiling counts file bytes, and a part ends while the encoder can still finish
+// it below the ceiling. A stream that refused audio (EFBIG, or a failed write after its resume) ends
+// there, readable as a crash would leave it, and the recording goes on in the next part with the
+// audio the refused piece held.
+std::size_t RecordingWriter::EncodeAudio(const uint8_t* data, std::size_t length) {
+  std::size_t done = 0;
+  while (done < length) {
+    RecordingPart* part = current_.load(std::memory_order_relaxed);
+    const bool full =
+        part->audio > 0 && part->offset.load(std::memory_order_relaxed) + encodedReserve_ > ceiling_;
+    if (part->encoding->failed || full) {
+      if (!Continue()) {
+        error_.store(part->encoding->sink.Error() != 0 ? part->encoding->sink.Error() : EFBIG,
+                     std::memory_order_release);
+        break;
+      }
+      continue;
+    }
+    const auto piece = static_cast<std::size_t>(std::min<uint64_t>(length - done, refreshBytes_));
+    if (!part->encoding->encoder->Encode(data + done, piece / blockAlign_)) {
+      part->encoding->failed = true;
+      const int error = part->encoding->sink.Error();
+      // A part that cannot take even its first piece would only be followed by more such parts.
+      if (error == EFBIG && part->audio > 0) continue;
+      error_.store(error != 0 ? error : EIO, std::memory_order_release);
+      break;
+    }
+    part->audio += piece;
+    done += piece;
+    if (part->audio - part->sizedTo >= refreshBytes_) RefreshSizes(*part);
   }
   return done;
 }
 
+void RecordingWriter::FinishEncoding(RecordingPart& part) noexcept {
+  if (!part.encoding) return;
+  if (!part.encoding->failed) part.encoding->encoder->Finish();
+  part.encoding.reset();
+  part.sizedTo = part.audio;
+}
+
 // The next part of the same recording, " (2)", " (3)" ... beside the first, opened and named at once.
 bool RecordingWriter::Continue() {
-  auto part = std::make_unique<RecordingPart>();
-  part->id = ++lastContinuationId_;
+  const RecordingPart* current = current_.load(std::memory_order_relaxed);
+  std::unique_ptr<RecordingPart> part;
   try {
-    part->file =
-        disk_.Create(InsertBeforeExtension(recordingName_, " (" + std::to_string(nextPartNumber_) + ")"));
-    part->file->WriteHeader(header_);
+    // A file that never got its header is removed as it closes.
+    part = MakeRecordingPart(
+        disk_.Create(InsertBeforeExtension(recordingName_, " (" + std::to_string(nextPartNumber_) + ")")),
+        current->type, format_, disk_, ++lastContinuationId_);
     part->file->Commit();
   } catch (const std::exception&) {
-    if (part->file) part->file->Discard();
+    if (part) part->file->Discard();
     return false;
   }
   ++nextPartNumber_;
@@ -260,23 +394,45 @@ void RecordingWriter::KeepDurable() {
   syncedOffset_ = offset;
 }
 
+// The header's sizes for WAV; for the compressed types everything encodable so far goes to the file
+// (FLAC's length field with it).
 void RecordingWriter::RefreshSizes(RecordingPart& part) noexcept {
-  const uint64_t audio = part.offset.load(std::memory_order_relaxed) - kWaveHeaderSize;
+  const uint64_t audio = part.audio;
   if (audio == part.sizedTo) return;
-  if (part.file->WriteSizeFields(audio)) part.sizedTo = audio;
+  if (part.type == FileType::Wav) {
+    if (part.file->WriteSizeFields(audio)) part.sizedTo = audio;
+  } else if (part.encoding) {
+    if (part.encoding->failed) return;
+    if (part.encoding->encoder->Flush()) {
+      part.sizedTo = audio;
+    } else {
+      part.encoding->failed = true;
+    }
+  } else {
+    part.sizedTo = audio;
+  }
 }
 
 void RecordingWriter::SwitchTo(RecordingPart* next) {
   RecordingPart* previous = current_.load(std::memory_order_relaxed);
   if (previous != nullptr) {
-    if (next->carriesOffset) next->offset.store(previous->offset.load(std::memory_order_relaxed));
     // The part left behind is on the disk before the next one begins.
     RefreshSizes(*previous);
+    if (next->carriesOffset) {
+      next->offset.store(previous->offset.load(std::memory_order_relaxed));
+      next->audio = previous->audio;
+      next->sizedTo = previous->sizedTo;
+      next->encoding = std::move(previous->encoding);
+      if (next->encoding) next->encoding->sink.MoveTo(*next);
+    } else {
+      FinishEncoding(*previous);
+    }
     disk_.Sync(*previous->file);
     Finish(previous);
   }
   if (next->startsRecording) {
     recordingStart_ = consumed_.load(std::memory_order_relaxed);
+    fileLimitEnd_.store(0, std::memory_order_release);
     recordingName_ = next->file->FullPath();
     nextPartNumber_ = 2;
   }

@@ -12,9 +12,10 @@
 
 #include "base/sample_format.h"
 #include "capture/audio_library.h"
+#include "encoding/encoder.h"
+#include "encoding/file_type.h"
 #include "recording/audio_ring.h"
 #include "recording/output_file.h"
-#include "recording/wave_header.h"
 
 namespace orvimo {
 
@@ -36,14 +37,48 @@ class WriterDisk {
   virtual std::unique_ptr<OutputFile> Create(const std::string& path) { return OutputFile::Create(path); }
 };
 
+struct RecordingPart;
+
+// The compressed types' encoder writes through this into the part it belongs to, at the part's offset.
+class PartSink final : public ByteSink {
+ public:
+  PartSink(WriterDisk& disk, RecordingPart& part) : disk_(disk), part_(&part) {}
+  bool Append(const uint8_t* data, size_t size) override;
+  bool WriteAt(uint64_t offset, const uint8_t* data, size_t size) override;
+  uint64_t Size() const override;
+  // The part written again at its path takes the stream over where it stands.
+  void MoveTo(RecordingPart& part) { part_ = &part; }
+  // The errno of the write that failed; 0 while none did.
+  int Error() const { return error_; }
+
+ private:
+  std::size_t Write(uint64_t offset, const uint8_t* data, std::size_t size);
+
+  WriterDisk& disk_;
+  RecordingPart* part_;
+  int error_ = 0;
+};
+
+// The encoder of one compressed stream and the sink it holds on to.
+struct PartEncoding {
+  PartEncoding(WriterDisk& disk, RecordingPart& part) : sink(disk, part) {}
+  PartSink sink;
+  std::unique_ptr<Encoder> encoder;
+  bool failed = false;  // it refused audio: the stream ends here, the recording goes on in a next part
+};
+
 // One file of a recording as the writer sees it. Made on the GUI thread; while it is the writer's
 // current part only the writer thread changes it.
 struct RecordingPart {
   std::unique_ptr<OutputFile> file;
-  uint64_t id = 0;  // a part freed and another made at its address differ
-  // Where the next audio byte goes. Only the writer thread writes it; the GUI thread may read it.
+  FileType type = FileType::Wav;
+  std::unique_ptr<PartEncoding> encoding;  // the compressed types'
+  uint64_t id = 0;                         // a part freed and another made at its address differ
+  // Where the next byte of the file goes: its length as written. Only the writer thread writes it; the
+  // GUI thread may read it.
   std::atomic<uint64_t> offset{kWaveHeaderSize};
-  uint64_t sizedTo = 0;  // audio bytes the header's size fields cover
+  uint64_t audio = 0;    // bytes of captured audio the part holds, as PCM or encoded
+  uint64_t sizedTo = 0;  // audio the header's size fields (or the encoder's last flush) cover
   bool used = false;     // the writer has taken it: a part never taken is thrown away
   // A new recording: it begins at this position of the captured stream (see RecordingWriter::Accepted).
   bool startsRecording = false;
@@ -109,6 +144,10 @@ class RecordingWriter {
   capture::DropoutCount Overflows() const;
   // GUI thread: the present recording ends that many bytes after its start; 0 for no end.
   void SetRecordingLimit(uint64_t bytes);
+  // GUI thread: a compressed recording ends before its file grows past that many bytes; 0 for no end.
+  void SetFileSizeLimit(uint64_t bytes);
+  // Where in the present recording's audio the file size limit ended it; 0 while it did not.
+  uint64_t FileSizeLimitEnd() const { return fileLimitEnd_.load(std::memory_order_acquire); }
   // Tests: waits until the writer has done what it can with everything delivered so far.
   bool WaitUntilIdle(std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
 
@@ -120,6 +159,7 @@ class RecordingWriter {
   bool Paused() const { return paused_.load(std::memory_order_acquire); }
   uint64_t Ceiling() const { return ceiling_; }
   uint32_t BlockAlign() const { return blockAlign_; }
+  WriterDisk& Disk() { return disk_; }
 
  private:
   enum class Progress { Wrote, Idle, Blocked };
@@ -127,6 +167,9 @@ class RecordingWriter {
   void Run();
   Progress WriteBacklog();
   std::size_t WriteAudio(const uint8_t* data, std::size_t length);
+  std::size_t EncodeAudio(const uint8_t* data, std::size_t length);
+  void NoteFileSizeLimit(uint64_t written);
+  void FinishEncoding(RecordingPart& part) noexcept;
   bool Continue();
   void KeepDurable();
   void WaitForWork();
@@ -142,7 +185,10 @@ class RecordingWriter {
   uint64_t ceiling_ = 0;
   uint32_t blockAlign_ = 1;
   uint64_t refreshBytes_ = 1;
-  WaveHeader header_{};
+  // The most a compressed file grows by before the next look at its size: what the encoder may still
+  // hold and the next piece of audio make, at most a second of audio at the highest rate.
+  uint64_t encodedReserve_ = 0;
+  SampleFormat format_{};
   AudioRing ring_;
 
   std::atomic<RecordingPart*> current_{nullptr};
@@ -151,6 +197,8 @@ class RecordingWriter {
   std::atomic<uint64_t> accepted_{0};
   std::atomic<uint64_t> consumed_{0};
   std::atomic<uint64_t> limit_{0};
+  std::atomic<uint64_t> fileLimit_{0};
+  std::atomic<uint64_t> fileLimitEnd_{0};
   std::atomic<uint64_t> overflowCount_{0};
   std::atomic<uint64_t> overflowBytes_{0};
   bool overflowing_ = false;  // the capture thread's: the last buffer did not fit either
@@ -180,6 +228,11 @@ class RecordingWriter {
   bool ended_ = false;  // under mutex_
   uint64_t givenUp_ = 0;
 };
+
+// A new part of a recording over the file, its header written (for the compressed types, its
+// encoder's). Throws, leaving the file to the caller.
+std::unique_ptr<RecordingPart> MakeRecordingPart(std::unique_ptr<OutputFile> file, FileType type,
+                                                 const SampleFormat& format, WriterDisk& disk, uint64_t id);
 
 static_assert(std::atomic<uint64_t>::is_always_lock_free, "the byte counters must be read whole");
 static_assert(std::atomic<RecordingPart*>::is_always_lock_free);

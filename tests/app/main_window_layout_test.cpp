@@ -28,7 +28,7 @@ TEST_F(MainWindowTest, ControlsSitWhereTheyBelong) {
       {w.cInputDevice, {8, 17, 270, 21}}, {w.GroupBox2, {0, 95, 285, 67}},
       {w.eOutfile, {53, 14, 205, 21}},    {w.bSave, {258, 14, 22, 21}},
       {w.cOutFormatB, {8, 39, 59, 21}},   {w.cOutFormatC, {70, 39, 64, 21}},
-      {w.cOutType, {137, 39, 53, 21}},    {w.cOutHz, {193, 39, 67, 21}},
+      {w.cOutType, {137, 39, 56, 21}},    {w.cOutHz, {196, 39, 67, 21}},
       {w.GroupBox3, {0, 162, 285, 118}},  {w.cbStart, {8, 17, 63, 17}},
       {w.dtStart, {78, 15, 107, 21}},     {w.dtTStart, {190, 15, 88, 21}},
       {w.cbStop, {8, 42, 51, 17}},        {w.rbStopTime, {59, 43, 17, 17}},
@@ -54,14 +54,14 @@ TEST_F(MainWindowTest, ControlsStartWithTheirTextsAndDefaults) {
   };
   EXPECT_EQ(items(w.cOutFormatB), (std::vector<std::string>{"8-bit", "16-bit"}));
   EXPECT_EQ(items(w.cOutFormatC), (std::vector<std::string>{"Mono", "Stereo"}));
-  EXPECT_EQ(items(w.cOutType), (std::vector<std::string>{"WAV", "RAW"}));
+  EXPECT_EQ(items(w.cOutType), (std::vector<std::string>{"WAV", "RAW", "FLAC", "Opus", "MP3"}));
   EXPECT_EQ(items(w.cStopAt), (std::vector<std::string>{"megabytes", "minutes", "hours"}));
   EXPECT_EQ(items(w.cWhenFinished), (std::vector<std::string>{"Do nothing", "Display alert",
                                                               "Start new recording", "Shutdown computer"}));
   EXPECT_EQ(w.cOutFormatB->currentIndex(), 1);
   EXPECT_EQ(w.cOutFormatC->currentIndex(), 1);
   EXPECT_EQ(w.cOutType->currentIndex(), 0);
-  EXPECT_FALSE(w.cOutType->isEnabled());
+  EXPECT_TRUE(w.cOutType->isEnabled());
   EXPECT_EQ(w.cStopAt->currentIndex(), 1);
   EXPECT_EQ(w.cWhenFinished->currentIndex(), 0);
   EXPECT_EQ(w.cOutHz->value(), 44100);

@@ -242,6 +242,39 @@ TEST_F(MainWindowTest, StoredSettingsAreRestoredAtTheFirstShowAndSavedOnClose) {
   EXPECT_EQ(settings.values["cOutFormatC_ItemIndex"], "0");
 }
 
+// The type list and the template's extension follow each other; the command line's choice outlives the
+// stored one, and the free time counts the chosen type's bytes.
+TEST_F(MainWindowTest, FileTypeAndTheTemplatesExtensionFollowEachOther) {
+  struct Case {
+    std::string args, stored;
+    int index;
+    std::string outfile, freeTime;
+  };
+  freeSpace.bytes = int64_t{12000} * 3600;  // an hour of Opus in stereo
+  for (const Case& c : {Case{"", "3", 3, "Recording_[i].opus", " 01 : 00 : 00"},
+                        Case{"-norec show.mp3", "3", 4, "show.mp3", " 00 : 30 : 00"},
+                        Case{"-norec -t flac show.mp3", "3", 2, "show.flac", " 00 : 06 : 48"},
+                        Case{"-norec -type RAW show.wav", "0", 1, "show.raw", " 00 : 04 : 05"}}) {
+    SCOPED_TRACE(c.args);
+    settings.values = {{"cOutType_ItemIndex", c.stored}};
+    Create(c.args);
+    window->show();
+    EXPECT_EQ(window->cOutType->currentIndex(), c.index);
+    EXPECT_EQ(window->eOutfile->text().toStdString(), c.outfile);
+    EXPECT_EQ(Text(window->lFree), c.freeTime);
+    Discard();
+  }
+  settings.values = {};
+  Create();
+  window->show();
+  window->cOutType->setCurrentIndex(2);
+  EXPECT_EQ(window->eOutfile->text().toStdString(), "Recording_[i].flac");
+  window->SetOutfileText("take.Opus");
+  EXPECT_EQ(window->cOutType->currentIndex(), 3);
+  window->close();
+  EXPECT_EQ(settings.values["cOutType_ItemIndex"], "3");
+}
+
 // A stored format at the usual rate changes no spin value: the data rate must follow it all the same.
 TEST_F(MainWindowTest, RestoredMonoAtTheUsualRateSetsTheTimeDisplays) {
   settings.values = {{"cOutFormatC_ItemIndex", "0"}, {"cOutHz_Value", "44100"}};

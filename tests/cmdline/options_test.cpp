@@ -42,6 +42,19 @@ TEST(OptionsTest, NoRecEntryAndCharacterCount) {
   EXPECT_EQ(CountChar('-', ""), 0);
 }
 
+// The option before the name's extension; a word that names no type leaves the choice to the name.
+TEST(FileTypeOptionTest, OptionThenTheNamesExtension) {
+  struct Case {
+    std::vector<std::string> list;
+    std::optional<FileType> type;
+  };
+  for (const Case& c : {Case{{"t=flac", "take.mp3"}, FileType::Flac}, Case{{"type=Opus", ""}, FileType::Opus},
+                        Case{{"show.OPUS"}, FileType::Opus}, Case{{"t=ogg", "take.raw"}, FileType::Raw},
+                        Case{{"t=ogg", "take.ogg"}, std::nullopt}, Case{{}, std::nullopt}}) {
+    EXPECT_EQ(FileTypeOption(c.list), c.type) << ::testing::PrintToString(c.list);
+  }
+}
+
 TEST(ParseStopAfterTest, NumberAndUnit) {
   struct Case {
     const char* value;

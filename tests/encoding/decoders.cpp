@@ -115,4 +115,15 @@ DecodedAudio DecodeMp3(const std::vector<uint8_t>& file) {
   return audio;
 }
 
+DecodedAudio DecodeFile(FileType type, const std::vector<uint8_t>& file) {
+  switch (type) {
+    case FileType::Flac:
+      return DecodeFlac(file);
+    case FileType::Opus:
+      return DecodeOpus(file);
+    default:
+      return DecodeMp3(file);
+  }
+}
+
 }  // namespace orvimo

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "encoding/file_type.h"
+
 namespace orvimo {
 
 // A file decoded back by the codec's own reference library.
@@ -20,5 +22,7 @@ struct DecodedAudio {
 DecodedAudio DecodeFlac(const std::vector<uint8_t>& file);
 DecodedAudio DecodeOpus(const std::vector<uint8_t>& file);  // 16-bit at 48 kHz, as libopusfile gives it
 DecodedAudio DecodeMp3(const std::vector<uint8_t>& file);   // 16-bit
+// The decoder of a compressed type.
+DecodedAudio DecodeFile(FileType type, const std::vector<uint8_t>& file);
 
 }  // namespace orvimo

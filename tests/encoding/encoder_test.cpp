@@ -18,17 +18,6 @@ namespace {
 constexpr double kSeconds = 3.0;
 constexpr double kFlushSeconds = 0.5;  // the writer's cadence
 
-DecodedAudio Decode(FileType type, const std::vector<uint8_t>& file) {
-  switch (type) {
-    case FileType::Flac:
-      return DecodeFlac(file);
-    case FileType::Opus:
-      return DecodeOpus(file);
-    default:
-      return DecodeMp3(file);
-  }
-}
-
 // The tone's amplitude on one channel of the middle second (away from codec delays and edges), as a
 // fraction of full scale, and the share of that second's energy the tone carries.
 struct ToneMeasure {
@@ -126,9 +115,9 @@ TEST_P(EncoderRoundTrip, DecodesBackWholeAndAfterACrash) {
   const std::vector<uint8_t> crashCopy = sink.bytes;
   ASSERT_TRUE(encoder->Finish());
 
-  const DecodedAudio whole = Decode(c.type, sink.bytes);
+  const DecodedAudio whole = DecodeFile(c.type, sink.bytes);
   ExpectDecodesTo(c, whole, pcm, kSeconds, 0.01);
-  const DecodedAudio crashed = Decode(c.type, crashCopy);
+  const DecodedAudio crashed = DecodeFile(c.type, crashCopy);
   ExpectDecodesTo(c, crashed, pcm, kSeconds, 0.5);
   if (c.type == FileType::Flac) {
     EXPECT_EQ(whole.headerFrames, totalFrames);

@@ -12,8 +12,10 @@
 #include <thread>
 #include <vector>
 
+#include "decoders.h"
 #include "support/fake_audio_library.h"
 #include "support/temp_folder.h"
+#include "test_signal.h"
 
 namespace orvimo {
 namespace {
@@ -25,6 +27,7 @@ using orvimo::testing::Utf8Of;
 
 constexpr SampleFormat kStereo16{8000, 2, 16};
 constexpr uint32_t kFrame = 4;
+constexpr SampleFormat kMono16{8000, 1, 16};
 
 struct FixedClock : Clock {
   TDateTime Now() override { return 46000.5; }
@@ -102,6 +105,14 @@ class TestDisk : public WriterDisk {
 std::vector<uint8_t> ReadAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The samples of 16-bit PCM, as the decoders give them.
+std::vector<int32_t> SamplesOf(const std::vector<uint8_t>& pcm) {
+  std::vector<int32_t> samples(pcm.size() / 2);
+  for (std::size_t i = 0; i < samples.size(); ++i)
+    samples[i] = static_cast<int16_t>(pcm[2 * i] | pcm[2 * i + 1] << 8);
+  return samples;
 }
 
 uint32_t U32At(const std::vector<uint8_t>& bytes, std::size_t at) {
@@ -363,6 +374,37 @@ TEST_F(RecorderTest, RefusedWritePausesAndTheBacklogWaitsForTheResume) {
   }
 }
 
+// A compressed stream cut off by a full disk cannot take up where it stopped: after the resume the
+// recording goes on in " (2)", a stream of its own that begins with the audio the refused write held.
+// At the seam at most the encoder's one unwritten block is missing.
+TEST_F(RecorderTest, RefusedWriteOfACompressedStreamGoesOnInTheNextPart) {
+  Recorder& recorder = Make();
+  disk_.refusal = ENOSPC;
+  disk_.refuseAbove = 6000;
+  const std::vector<uint8_t> input = MakeTestSignal(kMono16, 3.0);
+  const std::size_t cut = 2 * kMono16.BytesPerSecond();
+  ASSERT_TRUE(recorder.Start(kMono16, PathOf("full.flac"), FileType::Flac));
+  for (std::size_t at = 0; at < cut; at += 1600)
+    ASSERT_TRUE(audio_.Deliver(std::span(input).subspan(at, 1600)));
+  Settle();
+  EXPECT_EQ(recorder.Tick(), TickOutcome::Paused);
+  disk_.refuseAbove = 0;
+  recorder.SetPaused(false);
+  for (std::size_t at = cut; at < input.size(); at += 1600)
+    ASSERT_TRUE(audio_.Deliver(std::span(input).subspan(at, 1600)));
+  recorder.Stop();
+  const std::vector<int32_t> expected = SamplesOf(input);
+  const DecodedAudio first = DecodeFlac(ReadAll(PathOf("full.flac")));
+  const DecodedAudio second = DecodeFlac(ReadAll(PathOf("full (2).flac")));
+  ASSERT_GT(first.samples.size(), 0u);
+  EXPECT_TRUE(std::equal(first.samples.begin(), first.samples.end(), expected.begin()));
+  EXPECT_TRUE(second.ok && second.headerHasMd5);
+  ASSERT_LE(second.samples.size(), expected.size());
+  EXPECT_TRUE(std::equal(second.samples.rbegin(), second.samples.rend(), expected.rbegin()));
+  const std::size_t block = kMono16.rate / 4;
+  EXPECT_GE(first.samples.size() + second.samples.size() + block, expected.size());
+}
+
 // A disk that stalls holds back only the writer: the capture goes on into the backlog, which reaches
 // the file at the latest at the stop. What does not fit is counted, to the byte.
 TEST_F(RecorderTest, StalledDiskLosesOnlyWhatTheBacklogCannotHoldAndCountsIt) {
@@ -450,7 +492,7 @@ TEST_F(RecorderTest, LimitsEndRecordingsAndChainedFilesAtTheExactByte) {
       recorder.SetStopAfter(c.unit, c.count);
       while (!recorder.LimitReached(true)) {
         DeliverInto(input, 1, 1301);  // no divisor of the limit
-        Settle();  // at the pace of real time the backlog never fills: the writer keeps up
+        Settle();                     // at the pace of real time the backlog never fills: the writer keeps up
       }
       EXPECT_EQ(recorder.RecordedBytes(), static_cast<int64_t>(c.bytes));
     };
@@ -473,40 +515,52 @@ TEST_F(RecorderTest, LimitsEndRecordingsAndChainedFilesAtTheExactByte) {
   }
 }
 
+// A compressed stream goes on in the new file where it stood: the file is the whole stream.
 TEST_F(RecorderTest, RemovedFolderIsMadeAgainWithEverythingRecorded) {
-  const fs::path folder = dir_ / "sub";
-  fs::create_directory(folder);
-  Recorder& recorder = Make();
-  ASSERT_TRUE(recorder.Start(kStereo16, (folder / "take.wav").string()));
-  std::vector<uint8_t> input = DeliverFrames(300);
-  Settle();
+  for (FileType type : {FileType::Wav, FileType::Flac}) {
+    const fs::path folder = dir_ / ("sub" + std::string(FileTypeExtension(type)));
+    const fs::path file = folder / ("take" + std::string(FileTypeExtension(type)));
+    SCOPED_TRACE(file.string());
+    reports_.faults.clear();
+    fs::create_directory(folder);
+    Recorder& recorder = Make();
+    ASSERT_TRUE(recorder.Start(kStereo16, file.string(), type));
+    std::vector<uint8_t> input = DeliverFrames(300);
+    Settle();
 #ifdef _WIN32
-  // A file open without sharing cannot be deleted: the folder and the recording stay.
-  std::error_code refused;
-  fs::remove_all(folder, refused);
-  EXPECT_TRUE(refused);
-  EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
-  EXPECT_TRUE(reports_.faults.empty());
-  // Renaming the folder away: Windows refuses it while a file in it is open, Wine lets it go.
-  if (fs::rename(folder, dir_ / "moved", refused); !refused) {
+    // A file open without sharing cannot be deleted: the folder and the recording stay.
+    std::error_code refused;
+    fs::remove_all(folder, refused);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
+    EXPECT_TRUE(reports_.faults.empty());
+    // Renaming the folder away: Windows refuses it while a file in it is open, Wine lets it go.
+    if (fs::rename(folder, dir_ / "moved", refused); !refused) {
+      EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
+      ASSERT_EQ(reports_.faults.size(), 1u);
+      EXPECT_NE(reports_.faults[0].find("was removed"), std::string::npos);
+    }
+#else
+    fs::remove_all(folder);
     EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
     ASSERT_EQ(reports_.faults.size(), 1u);
     EXPECT_NE(reports_.faults[0].find("was removed"), std::string::npos);
-  }
-#else
-  fs::remove_all(folder);
-  EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
-  ASSERT_EQ(reports_.faults.size(), 1u);
-  EXPECT_NE(reports_.faults[0].find("was removed"), std::string::npos);
 #endif
-  for (int i = 0; i < 3; ++i) {
-    const auto bytes = DeliverFrames(100);
-    input.insert(input.end(), bytes.begin(), bytes.end());
-    recorder.Tick();
+    for (int i = 0; i < 3; ++i) {
+      const auto bytes = DeliverFrames(100);
+      input.insert(input.end(), bytes.begin(), bytes.end());
+      recorder.Tick();
+    }
+    recorder.Stop();
+    if (type == FileType::Wav) {
+      EXPECT_EQ(CheckedAudio(file), input);
+    } else {
+      const DecodedAudio decoded = DecodeFlac(ReadAll(file));
+      EXPECT_TRUE(decoded.ok && decoded.headerHasMd5);
+      EXPECT_EQ(decoded.samples, SamplesOf(input));
+    }
+    EXPECT_LE(reports_.faults.size(), 1u);
   }
-  recorder.Stop();
-  EXPECT_EQ(CheckedAudio(folder / "take.wav"), input);
-  EXPECT_LE(reports_.faults.size(), 1u);
 }
 
 // A name beyond any one code page reaches the file system exactly: UTF-8 inside, wide at the system.
@@ -539,6 +593,95 @@ TEST_F(RecorderTest, HeaderFollowsTheDataWithinHalfASecond) {
     EXPECT_LT(delivered - covered, kStereo16.BytesPerSecond() / 2 + 1) << delivered;
   }
   recorder.Stop();
+}
+
+// Every type through the engine: a chain of two recordings, the first split into parts at a low
+// ceiling. Each file is a complete stream of its own; FLAC and RAW give back exactly the input, the
+// lossy types its length within their codec delays.
+TEST_F(RecorderTest, EveryTypeKeepsEveryFrameAcrossChainsAndParts) {
+  struct Case {
+    FileType type;
+    uint64_t ceiling;  // file bytes for the compressed types, audio bytes for RAW
+  };
+  for (const Case& c : {Case{FileType::Raw, 20000}, Case{FileType::Flac, 45000}, Case{FileType::Opus, 30000},
+                        Case{FileType::Mp3, 40000}}) {
+    const std::string ext(FileTypeExtension(c.type));
+    SCOPED_TRACE(ext);
+    Recorder& recorder = Make(c.ceiling);
+    const std::vector<uint8_t> input = MakeTestSignal(kMono16, 4.0);
+    const std::size_t split = 3 * kMono16.BytesPerSecond();
+    ASSERT_TRUE(recorder.Start(kMono16, PathOf("take_1" + ext), c.type));
+    for (std::size_t at = 0; at < input.size(); at += 1600) {
+      if (at == split) {
+        Settle();
+        recorder.StartNext(PathOf("take_2" + ext));
+      }
+      ASSERT_TRUE(audio_.Deliver(std::span(input).subspan(at, 1600)));
+      EXPECT_EQ(recorder.Tick(), TickOutcome::Running);
+    }
+    recorder.Stop();
+    EXPECT_TRUE(reports_.faults.empty());
+    const auto partName = [&](int part) {
+      return PathOf("take_1" + (part == 1 ? "" : " (" + std::to_string(part) + ")") + ext);
+    };
+    std::vector<std::string> names;
+    for (int part = 1; fs::exists(partName(part)); ++part) names.push_back(partName(part));
+    EXPECT_GE(names.size(), 2u) << "the ceiling splits the first recording";
+    names.push_back(PathOf("take_2" + ext));
+    std::vector<uint8_t> bytes;
+    std::vector<int32_t> samples;
+    double seconds = 0;
+    for (const std::string& name : names) {
+      const std::vector<uint8_t> file = ReadAll(name);
+      EXPECT_LE(file.size(), c.ceiling) << name;
+      if (c.type == FileType::Raw) {
+        bytes.insert(bytes.end(), file.begin(), file.end());
+        continue;
+      }
+      const DecodedAudio decoded = DecodeFile(c.type, file);
+      EXPECT_TRUE(decoded.ok) << name;
+      if (c.type == FileType::Flac) {
+        EXPECT_TRUE(decoded.headerHasMd5) << name << " was finished";
+      }
+      samples.insert(samples.end(), decoded.samples.begin(), decoded.samples.end());
+      seconds += decoded.Seconds();
+    }
+    if (c.type == FileType::Raw) {
+      EXPECT_EQ(bytes, input);
+    } else if (c.type == FileType::Flac) {
+      EXPECT_EQ(samples, SamplesOf(input));
+    } else {
+      EXPECT_NEAR(seconds, 4.0, 0.15 * static_cast<double>(names.size()));
+    }
+  }
+}
+
+// A size limit counts the file's bytes: a compressed recording ends just below it, and what the
+// recorder counted as recorded is what the file holds.
+TEST_F(RecorderTest, CompressedRecordingEndsBelowItsSizeLimit) {
+  const std::vector<uint8_t> input = MakeTestSignal(kMono16, 150.0);
+  for (FileType type : {FileType::Flac, FileType::Opus, FileType::Mp3}) {
+    const std::string name = PathOf("limit" + std::string(FileTypeExtension(type)));
+    SCOPED_TRACE(name);
+    Recorder& recorder = Make();
+    ASSERT_TRUE(recorder.Start(kMono16, name, type));
+    recorder.ResetLimits();
+    recorder.SetStopAfter(0, 1);
+    std::size_t at = 0;
+    for (; !recorder.LimitReached(true) && at < input.size(); at += 1600) {
+      ASSERT_TRUE(audio_.Deliver(std::span(input).subspan(at, 1600)));
+      Settle();
+    }
+    ASSERT_LT(at, input.size()) << "the limit was never reached";
+    const double recorded = static_cast<double>(recorder.RecordedBytes()) / kMono16.BytesPerSecond();
+    recorder.Stop();
+    const std::vector<uint8_t> file = ReadAll(name);
+    EXPECT_LE(file.size(), 1048576u);
+    EXPECT_GT(file.size(), 1048576u * 9 / 10);
+    const DecodedAudio decoded = DecodeFile(type, file);
+    EXPECT_TRUE(decoded.ok);
+    EXPECT_NEAR(decoded.Seconds(), recorded, type == FileType::Flac ? 0 : 0.15);
+  }
 }
 
 }  // namespace

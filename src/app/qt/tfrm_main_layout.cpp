@@ -185,21 +185,19 @@ void TfrmMain::CreateGroupBox2() {
 
   cOutFormatB = MakeList(GroupBox2, {8, 39, 59, 21}, {QStringLiteral("8-bit"), QStringLiteral("16-bit")}, 1);
   cOutFormatB->setObjectName(QStringLiteral("cOutFormatB"));
-  // The format row gives "Stereo" and a six-digit rate their room in DejaVu Sans, taken from the
-  // file type's list, whose texts are short.
+  // The format row gives "Stereo", "FLAC" and a six-digit rate their room in DejaVu Sans.
   cOutFormatC = MakeList(GroupBox2, {70, 39, 64, 21}, {QStringLiteral("Mono"), QStringLiteral("Stereo")}, 1);
   cOutFormatC->setObjectName(QStringLiteral("cOutFormatC"));
-  cOutType = MakeList(GroupBox2, {137, 39, 53, 21}, {QStringLiteral("WAV"), QStringLiteral("RAW")}, 0);
+  cOutType = MakeList(GroupBox2, {137, 39, 56, 21}, {}, -1);  // the types come from MainForm
   cOutType->setObjectName(QStringLiteral("cOutType"));
-  cOutType->setEnabled(false);
   cOutHz = new QSpinBox(GroupBox2);
   cOutHz->setObjectName(QStringLiteral("cOutHz"));
-  cOutHz->setGeometry(193, 39, 67, 21);
+  cOutHz->setGeometry(196, 39, 67, 21);
   cOutHz->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
   cOutHz->setValue(44100);
   Label12 = new QLabel(QStringLiteral("Hz"), GroupBox2);
   Label12->setObjectName(QStringLiteral("Label12"));
-  Label12->setGeometry(263, 43, 18, 13);
+  Label12->setGeometry(265, 43, 18, 13);
   Label12->setBuddy(cOutHz);
 }
 
@@ -295,7 +293,7 @@ void TfrmMain::WireEvents() {
   connect(bSave, &QToolButton::clicked, this, [this] { Guarded([this] { bSaveClick(); }); });
   const auto changed = [this](ControlId control) { return [this, control] { ControlChanged(control); }; };
   for (ControlId id : {ControlId::cInputDevice, ControlId::cInputInput, ControlId::cOutFormatB,
-                       ControlId::cOutFormatC, ControlId::cStopAt}) {
+                       ControlId::cOutFormatC, ControlId::cOutType, ControlId::cStopAt}) {
     connect(ControlAs<QComboBox>(id), &QComboBox::currentIndexChanged, this, changed(id));
   }
   for (ControlId id : {ControlId::cOutHz, ControlId::seStopAt}) {

@@ -497,7 +497,7 @@ void TfrmMain::PutEnabled(ControlId control, bool enabled) {
   if (spin != spins_.end()) EnableWindow(spin->second.buttons, enabled);
   if (control != ControlId::GroupBox1 && control != ControlId::GroupBox2) return;
   for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-    EnableWindow(child, enabled && child != cOutType);
+    EnableWindow(child, enabled);
   }
 }
 

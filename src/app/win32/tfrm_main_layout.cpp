@@ -273,9 +273,6 @@ void TfrmMain::SetUpControls() {
   PutListIndex(Id::cOutFormatB, 1);
   PutListItems(Id::cOutFormatC, {"Mono", "Stereo"});
   PutListIndex(Id::cOutFormatC, 1);
-  PutListItems(Id::cOutType, {"WAV", "RAW"});
-  PutListIndex(Id::cOutType, 0);
-  EnableWindow(cOutType, FALSE);  // nothing reads it: every file is a WAV file
   PutListItems(Id::cStopAt, {"megabytes", "minutes", "hours"});
   PutListIndex(Id::cStopAt, 1);
   PutListItems(Id::cWhenFinished,

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "app/win32/screen_snap.h"
+#include "app_fakes.h"
 #include "base/win32/wide_text.h"
 #include "controls/win32/dpi.h"
-#include "app_fakes.h"
 #include "support/fake_audio_library.h"
 #include "support/temp_folder.h"
 
@@ -89,9 +89,9 @@ class WindowTest : public ::testing::Test {
     return "?";
   }
   static constexpr const char* kTabStops[] = {
-      "bRec",   "cInputDevice", "eOutfile", "bSave",    "cOutFormatB",  "cOutFormatC",
-      "cOutHz", "cbStart",      "dtStart",  "dtTStart", "cbStop",       "rbStopTime",
-      "dtStop", "dtTStop",      "seStopAt", "cStopAt",  "cWhenFinished"};
+      "bRec",       "cInputDevice", "eOutfile", "bSave",    "cOutFormatB", "cOutFormatC",
+      "cOutType",   "cOutHz",       "cbStart",  "dtStart",  "dtTStart",    "cbStop",
+      "rbStopTime", "dtStop",       "dtTStop",  "seStopAt", "cStopAt",     "cWhenFinished"};
 
   capture::FakeAudioLibrary audio;
   FakeClock clock;
@@ -266,8 +266,8 @@ TEST_F(WindowTest, LaidOutAtEveryDensity) {
   EXPECT_FALSE(IsWindowVisible(Find("cInputInput")));
 }
 
-// The order the eye reads the window in, from the record button; the disabled file-type list, the hidden
-// input list and the labels are passed over, and of the two radio buttons only the checked one is a stop.
+// The order the eye reads the window in, from the record button; the hidden input list and the labels
+// are passed over, and of the two radio buttons only the checked one is a stop.
 TEST_F(WindowTest, TabGoesThroughTheControlsInTheirOrder) {
   Open();
   std::vector<std::string> expected(std::begin(kTabStops), std::end(kTabStops));
