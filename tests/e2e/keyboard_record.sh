@@ -31,10 +31,9 @@ sleep 0.5
 not() { ! "$@"; }
 e2e_expect "the record button has no focus at first (the file edit has)" not record_button_focused
 # From the file edit Tab goes on through the window and round to the record button: the browse button,
-# bits, channels, rate (the file type is disabled), Start with its date and time, Stop, the checked
-# radio button (the arrow keys choose the other) with the date and time, the amount and its unit, When
-# finished.
-for ((i = 0; i < 15; i++)); do xdotool key --clearmodifiers Tab; sleep 0.1; done
+# bits, channels, file type, rate, Start with its date and time, Stop, the checked radio button (the
+# arrow keys choose the other) with the date and time, the amount and its unit, When finished.
+for ((i = 0; i < 16; i++)); do xdotool key --clearmodifiers Tab; sleep 0.1; done
 sleep 0.3
 e2e_expect "Tab reaches the record button: its focus frame shows" record_button_focused
 key space
