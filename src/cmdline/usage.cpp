@@ -1,22 +1,15 @@
 #include "cmdline/usage.h"
 
-#include <algorithm>
-#include <cctype>
 #include <sstream>
 #include <string_view>
 
 #include "base/program_version.h"
 #include "cmdline/cl_parser.h"
+#include "cmdline/options.h"
 
 namespace orvimo {
 
 namespace {
-
-std::string LowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
 
 ProgramInfoRequest RequestOfEntry(const std::string& entry) {
   const std::string name = LowerCase(entry.substr(0, entry.find('=')));
@@ -101,7 +94,8 @@ UsageText Usage(CommandLinePlatform platform) {
   };
   if (!windows) {
     usage.withoutDisplay =
-        "With neither DISPLAY nor WAYLAND_DISPLAY set, orvimo2 records without a window: the same options, "
+        "With neither DISPLAY nor WAYLAND_DISPLAY set, or when the display they name does not answer, "
+        "orvimo2 records without a window: the same options, "
         "files and schedule, the progress on the standard output and the reasons of failures on the "
         "standard error. It ends once nothing is left to do; Ctrl+C, SIGTERM and SIGHUP complete the file "
         "and end it.";
