@@ -41,6 +41,10 @@ class Encoder {
   virtual bool Encode(const uint8_t* pcm, size_t frames) = 0;
   virtual bool Flush() = 0;
   virtual bool Finish() = 0;
+  // The most bytes the file can still grow by when that many more frames are encoded and the stream
+  // is then finished: what the codec holds, those frames and the stream's end, each at its largest.
+  // A size limit is kept by never encoding audio whose worst case would cross it.
+  virtual uint64_t MostGrowth(uint64_t frames) const = 0;
 };
 
 // The encoder for a compressed type, writing its stream header at once into the sink, which starts

@@ -16,6 +16,8 @@ namespace {
 // "fLaC", the metadata block header, then STREAMINFO; its 36-bit total-samples field starts in the low
 // nibble of this byte, below the last four bits of (bits per sample - 1), and runs through 4 more bytes.
 constexpr uint64_t kTotalSamplesOffset = 4 + 4 + 13;
+// A frame's header, its subframes' headers, the padding to a byte and its CRC, at their largest.
+constexpr uint64_t kMostFrameOverhead = 32;
 // The subset (what hardware players must decode) ends at this rate; beyond it a stream is still valid FLAC.
 constexpr uint32_t kLargestSubsetRate = 655350;
 
@@ -28,13 +30,14 @@ class FlacEncoder final : public ChunkedEncoder {
   FlacEncoder(const SampleFormat& format, ByteSink& sink)
       : ChunkedEncoder(format, sink),
         encoder_(FLAC__stream_encoder_new()),
-        samples_(kChunkFrames * format.channels) {
+        samples_(kChunkFrames * format.channels),
+        blockSize_(BlockSize(format.rate)) {
     if (!encoder_) throw EncoderError("FLAC: out of memory");
     FLAC__stream_encoder_set_channels(encoder_.get(), format.channels);
     FLAC__stream_encoder_set_bits_per_sample(encoder_.get(), format.bits);
     FLAC__stream_encoder_set_sample_rate(encoder_.get(), format.rate);
     FLAC__stream_encoder_set_compression_level(encoder_.get(), 5);
-    FLAC__stream_encoder_set_blocksize(encoder_.get(), BlockSize(format.rate));
+    FLAC__stream_encoder_set_blocksize(encoder_.get(), blockSize_);
     FLAC__stream_encoder_set_streamable_subset(encoder_.get(), format.rate <= kLargestSubsetRate);
     const FLAC__StreamEncoderInitStatus status =
         FLAC__stream_encoder_init_stream(encoder_.get(), &Write, &Seek, &Tell, nullptr, this);
@@ -51,8 +54,20 @@ class FlacEncoder final : public ChunkedEncoder {
 
   bool EncodeChunk(const uint8_t* pcm, size_t frames) override {
     ToSignedSamples(pcm, frames * format_.channels, format_.bits, samples_.data());
-    return FLAC__stream_encoder_process_interleaved(encoder_.get(), samples_.data(),
-                                                    static_cast<uint32_t>(frames));
+    if (!FLAC__stream_encoder_process_interleaved(encoder_.get(), samples_.data(),
+                                                  static_cast<uint32_t>(frames))) {
+      return false;
+    }
+    framesTaken_ += frames;
+    return true;
+  }
+
+  // libFLAC falls back to storing a block as it is when it cannot make it smaller, so a block never
+  // takes more than its PCM plus the frame's framing. What it holds is what it took less what is on disk.
+  uint64_t MostGrowth(uint64_t frames) const override {
+    const uint64_t pending = framesTaken_ - framesInSink_ + frames;
+    const uint64_t blocks = (pending + blockSize_ - 1) / blockSize_;
+    return pending * format_.BlockAlign() + blocks * kMostFrameOverhead;
   }
 
   bool FlushStream() override {
@@ -99,7 +114,9 @@ class FlacEncoder final : public ChunkedEncoder {
 
   std::unique_ptr<FLAC__StreamEncoder, EncoderDeleter> encoder_;
   std::vector<FLAC__int32> samples_;
+  const uint32_t blockSize_;
   uint64_t position_ = 0;  // where libFLAC's next write goes
+  uint64_t framesTaken_ = 0;
   uint64_t framesInSink_ = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <lame/lame.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -34,10 +35,22 @@ class Mp3Encoder final : public ChunkedEncoder {
  private:
   // LAME's own bound for one call's output: 1.25 bytes per input frame plus 7200.
   static constexpr size_t kOutputBytes = kChunkFrames * 5 / 4 + 7200;
+  static constexpr uint64_t kSamplesPerFrame = 1152;
 
   struct LameDeleter {
     void operator()(lame_global_flags* lame) const { lame_close(lame); }
   };
+
+  // Every frame of a CBR stream has the same size, one byte more when padded. Beyond the samples
+  // LAME holds, the end adds its delay and fills the last frame, and the bit reservoir may hold one
+  // more frame back: three frames at most.
+  uint64_t MostGrowth(uint64_t frames) const override {
+    const uint64_t outputRate = static_cast<uint64_t>(Mp3OutputRate(format_.rate));
+    const uint64_t samples = (frames * outputRate + format_.rate - 1) / format_.rate +
+                             static_cast<uint64_t>(std::max(lame_get_mf_samples_to_encode(lame_.get()), 0));
+    const uint64_t frameBytes = 144 * static_cast<uint64_t>(Mp3BitRate(format_)) / outputRate + 1;
+    return ((samples + kSamplesPerFrame - 1) / kSamplesPerFrame + 3) * frameBytes;
+  }
 
   // Every complete frame goes out with the call that completed it: a flush has nothing to push.
   bool EncodeChunk(const uint8_t* pcm, size_t frames) override {

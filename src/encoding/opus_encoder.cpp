@@ -14,6 +14,10 @@ namespace {
 // In 48 kHz samples, the rate libopusenc counts in whatever the input rate.
 constexpr int kDecisionDelay = 4800;
 constexpr int kMuxingDelay = 9600;
+// The audio libopusenc may hold: both delays, a frame being filled, the resampler's history and the
+// last frame's padding, less than 0.4 s; and the end of stream's own page.
+constexpr uint64_t kMostHeldMilliseconds = 400;
+constexpr uint64_t kMostEndBytes = 4096;
 
 class OpusStreamEncoder final : public ChunkedEncoder {
  public:
@@ -27,6 +31,9 @@ class OpusStreamEncoder final : public ChunkedEncoder {
         &callbacks, this, comments.get(), static_cast<opus_int32>(format.rate), format.channels, 0, &error));
     if (!encoder_) throw EncoderError(std::string("Opus: ") + ope_strerror(error));
     CheckSetting(ope_encoder_ctl(encoder_.get(), OPUS_SET_BITRATE(OpusBitRate(format))));
+    // Constant packets: the file grows at the bit rate, so the free time is exact and a size limit is
+    // met closely.
+    CheckSetting(ope_encoder_ctl(encoder_.get(), OPUS_SET_VBR(0)));
     CheckSetting(ope_encoder_ctl(encoder_.get(), OPE_SET_DECISION_DELAY(kDecisionDelay)));
     CheckSetting(ope_encoder_ctl(encoder_.get(), OPE_SET_MUXING_DELAY(kMuxingDelay)));
     // The headers go out now, so even a file that gets no audio is a valid, empty stream.
@@ -48,6 +55,14 @@ class OpusStreamEncoder final : public ChunkedEncoder {
   bool EncodeChunk(const uint8_t* pcm, size_t frames) override {
     ToInt16Samples(pcm, frames * format_.channels, format_.bits, samples_.data());
     return ope_encoder_write(encoder_.get(), samples_.data(), static_cast<int>(frames)) == OPE_OK;
+  }
+
+  // The packets are of the bit rate's size. On top: a page header with its lacing values for each 20 ms
+  // packet, and a quarter more for whatever the codec rounds up.
+  uint64_t MostGrowth(uint64_t frames) const override {
+    const uint64_t mostBytesPerSecond = static_cast<uint64_t>(OpusBitRate(format_)) / 8 * 5 / 4 + 50 * 32;
+    const uint64_t heldFrames = uint64_t{format_.rate} * kMostHeldMilliseconds / 1000;
+    return (frames + heldFrames) * mostBytesPerSecond / format_.rate + 1 + kMostEndBytes;
   }
 
   // Pages leave as soon as the muxing delay has passed, so a flush has nothing to push.

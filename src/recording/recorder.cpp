@@ -196,12 +196,11 @@ int64_t Recorder::FileBytes() const {
   return part ? static_cast<int64_t>(part->offset.load()) : 0;
 }
 
-// A compressed file's rate is what it has written so far: the current part's bytes for the audio of
-// the recording (the same for the usual file of one part).
+// A compressed file's rate is what the recording has written so far, all its parts together.
 int64_t Recorder::FileBytesPerSecond() const {
   const uint64_t frames =
       static_cast<uint64_t>(RecordedBytes()) / std::max<uint32_t>(state_.Format.BlockAlign(), 1);
-  return ExpectedBytesPerSecond(type_, state_.Format, frames, static_cast<uint64_t>(FileBytes()));
+  return ExpectedBytesPerSecond(type_, state_.Format, frames, writer_.RecordingFileBytes());
 }
 
 void Recorder::ForgetRecordedBytes() { recordingStartsAt_ = writer_.Accepted(); }

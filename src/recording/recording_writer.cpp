@@ -19,22 +19,6 @@ constexpr std::size_t kMaxRing = 64 * 1024 * 1024;
 // The writer wakes at least this often, so a wake-up the capture thread's notify missed costs no more.
 constexpr auto kLongestWait = std::chrono::seconds(1);
 
-// The most bytes a second of audio can make in a file of the type: FLAC stores audio it cannot
-// compress as it is; the lossy types keep their fixed rates.
-uint64_t LargestBytesPerSecond(FileType type, const SampleFormat& format) {
-  switch (type) {
-    case FileType::Opus:
-      return static_cast<uint64_t>(OpusBitRate(format) / 8);
-    case FileType::Mp3:
-      return static_cast<uint64_t>(Mp3BitRate(format) / 8);
-    default:
-      return static_cast<uint64_t>(format.BytesPerSecond());
-  }
-}
-
-// Stream headers, page and frame framing: a generous bound for what comes on top of the audio.
-constexpr uint64_t kEncodedOverhead = 16 * 1024;
-
 }  // namespace
 
 std::size_t PartSink::Write(uint64_t offset, const uint8_t* data, std::size_t size) {
@@ -105,8 +89,8 @@ void RecordingWriter::Begin(std::unique_ptr<RecordingPart> first, SampleFormat f
   const uint64_t ringBytes = std::clamp<uint64_t>(bytesPerSecond * kBacklogSeconds, kMinRing, kMaxRing);
   ring_.Reset(static_cast<std::size_t>(ringBytes - ringBytes % blockAlign_));
   format_ = format;
-  encodedReserve_ = LargestBytesPerSecond(first->type, format) + kEncodedOverhead;
   fileLimitEnd_ = 0;
+  earlierPartsBytes_ = 0;
   accepted_ = 0;
   consumed_ = 0;
   overflowCount_ = 0;
@@ -173,6 +157,12 @@ capture::DropoutCount RecordingWriter::Overflows() const {
   return {overflowCount_.load(std::memory_order_acquire), overflowBytes_.load(std::memory_order_acquire)};
 }
 
+uint64_t RecordingWriter::RecordingFileBytes() const {
+  const RecordingPart* part = Current();
+  return earlierPartsBytes_.load(std::memory_order_acquire) +
+         (part != nullptr ? part->offset.load(std::memory_order_acquire) : 0);
+}
+
 void RecordingWriter::SetRecordingLimit(uint64_t bytes) {
   limit_.store(bytes - bytes % blockAlign_, std::memory_order_release);
   Wake();
@@ -200,16 +190,6 @@ uint64_t RecordingWriter::RecordingEnd() const {
     limit = sizeEnd;
   }
   return limit == 0 ? kNoEnd : recordingStart_ + limit;
-}
-
-// A compressed file's size is known only as it is written: the recording ends where its file has no
-// room left for the next piece within the limit.
-void RecordingWriter::NoteFileSizeLimit(uint64_t written) {
-  const RecordingPart* part = current_.load(std::memory_order_relaxed);
-  const uint64_t limit = fileLimit_.load(std::memory_order_acquire);
-  if (limit == 0 || !part->encoding || FileSizeLimitEnd() != 0 || written <= recordingStart_) return;
-  if (part->offset.load(std::memory_order_relaxed) + encodedReserve_ < limit) return;
-  fileLimitEnd_.store(written - recordingStart_, std::memory_order_release);
 }
 
 // The writer thread: writes while there is something to write, keeps the files durable, and sleeps
@@ -267,7 +247,6 @@ RecordingWriter::Progress RecordingWriter::WriteBacklog() {
   // The end before the next part: the GUI thread hands a next part over before it moves the end.
   RecordingPart* next = next_.load(std::memory_order_acquire);
   const uint64_t written = consumed_.load(std::memory_order_relaxed);
-  NoteFileSizeLimit(written);
   const uint64_t recordingEnd = RecordingEnd();
   if (next != nullptr && (next->carriesOffset || written >= next->startsAt)) {
     next_.store(nullptr, std::memory_order_release);
@@ -319,29 +298,34 @@ std::size_t RecordingWriter::WriteAudio(const uint8_t* data, std::size_t length)
   return done;
 }
 
-// Compressed parts: the ceiling counts file bytes, and a part ends while the encoder can still finish
-// it below the ceiling. A stream that refused audio (EFBIG, or a failed write after its resume) ends
-// there, readable as a crash would leave it, and the recording goes on in the next part with the
-// audio the refused piece held.
+// Compressed parts: the ceiling and the size limit count file bytes, and audio is encoded only as far
+// as the encoder's worst case for it and for finishing the stream stays within both. At the ceiling the
+// recording goes on in the next part; at the size limit it ends at that frame. A stream that refused
+// audio (EFBIG, or a failed write after its resume) ends there, readable as a crash would leave it, and
+// the recording goes on in the next part with the audio the refused piece held.
 std::size_t RecordingWriter::EncodeAudio(const uint8_t* data, std::size_t length) {
   std::size_t done = 0;
   while (done < length) {
     RecordingPart* part = current_.load(std::memory_order_relaxed);
-    const bool full =
-        part->audio > 0 && part->offset.load(std::memory_order_relaxed) + encodedReserve_ > ceiling_;
-    if (part->encoding->failed || full) {
-      if (!Continue()) {
+    const uint64_t wanted = std::min<uint64_t>(length - done, refreshBytes_) / blockAlign_;
+    const Fit fit = part->encoding->failed ? Fit{} : FramesThatFit(*part, wanted);
+    if (fit.frames == 0 && fit.limitedBy == Fit::Limit::FileSize) {
+      EndAtFileSizeLimit(done);
+      break;
+    }
+    if (fit.frames == 0) {
+      // A part that cannot take even its first frame would only be followed by more such parts.
+      if ((!part->encoding->failed && part->audio == 0) || !Continue()) {
         error_.store(part->encoding->sink.Error() != 0 ? part->encoding->sink.Error() : EFBIG,
                      std::memory_order_release);
         break;
       }
       continue;
     }
-    const auto piece = static_cast<std::size_t>(std::min<uint64_t>(length - done, refreshBytes_));
-    if (!part->encoding->encoder->Encode(data + done, piece / blockAlign_)) {
+    const std::size_t piece = static_cast<std::size_t>(fit.frames) * blockAlign_;
+    if (!part->encoding->encoder->Encode(data + done, fit.frames)) {
       part->encoding->failed = true;
       const int error = part->encoding->sink.Error();
-      // A part that cannot take even its first piece would only be followed by more such parts.
       if (error == EFBIG && part->audio > 0) continue;
       error_.store(error != 0 ? error : EIO, std::memory_order_release);
       break;
@@ -351,6 +335,38 @@ std::size_t RecordingWriter::EncodeAudio(const uint8_t* data, std::size_t length
     if (part->audio - part->sizedTo >= refreshBytes_) RefreshSizes(*part);
   }
   return done;
+}
+
+// The most of the wanted frames the part's file has room for below the ceiling and the size limit,
+// and which of the two is the nearer.
+RecordingWriter::Fit RecordingWriter::FramesThatFit(const RecordingPart& part, uint64_t wanted) const {
+  const uint64_t offset = part.offset.load(std::memory_order_relaxed);
+  const uint64_t fileLimit = fileLimit_.load(std::memory_order_acquire);
+  const bool sizeLimited = fileLimit != 0 && fileLimit < ceiling_;
+  const uint64_t most = sizeLimited ? fileLimit : ceiling_;
+  const Encoder& encoder = *part.encoding->encoder;
+  const auto fits = [&](uint64_t frames) { return offset + encoder.MostGrowth(frames) <= most; };
+  Fit fit{wanted, sizeLimited ? Fit::Limit::FileSize : Fit::Limit::Ceiling};
+  if (fits(wanted)) return fit;
+  // The worst case grows with the frames: the largest that fits, by halving.
+  uint64_t low = 0, high = wanted;
+  while (low < high) {
+    const uint64_t middle = low + (high - low + 1) / 2;
+    if (fits(middle)) {
+      low = middle;
+    } else {
+      high = middle - 1;
+    }
+  }
+  fit.frames = fits(low) ? low : 0;
+  return fit;
+}
+
+// The present recording ends where the writer stands; one with no audio yet keeps a frame, since its
+// end at 0 would mean none.
+void RecordingWriter::EndAtFileSizeLimit(std::size_t done) {
+  const uint64_t end = consumed_.load(std::memory_order_relaxed) + done - recordingStart_;
+  fileLimitEnd_.store(std::max<uint64_t>(end, blockAlign_), std::memory_order_release);
 }
 
 void RecordingWriter::FinishEncoding(RecordingPart& part) noexcept {
@@ -426,6 +442,8 @@ void RecordingWriter::SwitchTo(RecordingPart* next) {
       if (next->encoding) next->encoding->sink.MoveTo(*next);
     } else {
       FinishEncoding(*previous);
+      earlierPartsBytes_.fetch_add(previous->offset.load(std::memory_order_relaxed),
+                                   std::memory_order_release);
     }
     disk_.Sync(*previous->file);
     Finish(previous);
@@ -433,6 +451,7 @@ void RecordingWriter::SwitchTo(RecordingPart* next) {
   if (next->startsRecording) {
     recordingStart_ = consumed_.load(std::memory_order_relaxed);
     fileLimitEnd_.store(0, std::memory_order_release);
+    earlierPartsBytes_.store(0, std::memory_order_release);
     recordingName_ = next->file->FullPath();
     nextPartNumber_ = 2;
   }

@@ -140,6 +140,8 @@ class RecordingWriter {
   uint64_t Accepted() const { return accepted_.load(std::memory_order_acquire); }
   // Bytes of that stream that reached the files.
   uint64_t Written() const { return consumed_.load(std::memory_order_acquire); }
+  // The file bytes of the present recording: its earlier parts' and the current part's.
+  uint64_t RecordingFileBytes() const;
   // Stretches of audio dropped because the ring was full.
   capture::DropoutCount Overflows() const;
   // GUI thread: the present recording ends that many bytes after its start; 0 for no end.
@@ -163,12 +165,18 @@ class RecordingWriter {
 
  private:
   enum class Progress { Wrote, Idle, Blocked };
+  struct Fit {
+    enum class Limit { Ceiling, FileSize };
+    uint64_t frames = 0;
+    Limit limitedBy = Limit::Ceiling;
+  };
 
   void Run();
   Progress WriteBacklog();
   std::size_t WriteAudio(const uint8_t* data, std::size_t length);
   std::size_t EncodeAudio(const uint8_t* data, std::size_t length);
-  void NoteFileSizeLimit(uint64_t written);
+  Fit FramesThatFit(const RecordingPart& part, uint64_t wanted) const;
+  void EndAtFileSizeLimit(std::size_t done);
   void FinishEncoding(RecordingPart& part) noexcept;
   bool Continue();
   void KeepDurable();
@@ -185,9 +193,6 @@ class RecordingWriter {
   uint64_t ceiling_ = 0;
   uint32_t blockAlign_ = 1;
   uint64_t refreshBytes_ = 1;
-  // The most a compressed file grows by before the next look at its size: what the encoder may still
-  // hold and the next piece of audio make, at most a second of audio at the highest rate.
-  uint64_t encodedReserve_ = 0;
   SampleFormat format_{};
   AudioRing ring_;
 
@@ -199,6 +204,7 @@ class RecordingWriter {
   std::atomic<uint64_t> limit_{0};
   std::atomic<uint64_t> fileLimit_{0};
   std::atomic<uint64_t> fileLimitEnd_{0};
+  std::atomic<uint64_t> earlierPartsBytes_{0};
   std::atomic<uint64_t> overflowCount_{0};
   std::atomic<uint64_t> overflowBytes_{0};
   bool overflowing_ = false;  // the capture thread's: the last buffer did not fit either

@@ -145,6 +145,29 @@ INSTANTIATE_TEST_SUITE_P(Types, EncoderRoundTrip, testing::ValuesIn(AllCases()),
                            return name;
                          });
 
+// What a size limit relies on: no piece of audio, nor the stream's end after it, grows the file past
+// what the encoder said beforehand it could. Full-scale noise is the worst case for every codec.
+TEST_P(EncoderRoundTrip, NeverGrowsPastItsWorstCase) {
+  const Case c = GetParam();
+  std::vector<uint8_t> pcm(static_cast<size_t>(2.0 * c.format.BytesPerSecond()));
+  uint32_t noise = 1;
+  for (uint8_t& byte : pcm) byte = static_cast<uint8_t>((noise = noise * 1664525u + 1013904223u) >> 24);
+  MemorySink sink;
+  auto encoder = MakeEncoder(c.type, c.format, sink);
+  const size_t totalFrames = pcm.size() / c.format.BlockAlign();
+  for (size_t frame = 0, piece = 1; frame < totalFrames; frame += piece, piece = piece * 3 + 7) {
+    piece = std::min(piece, totalFrames - frame);
+    const uint64_t bound = sink.Size() + encoder->MostGrowth(piece);
+    ASSERT_TRUE(encoder->Encode(pcm.data() + frame * c.format.BlockAlign(), piece));
+    ASSERT_LE(sink.Size(), bound) << "after " << piece << " frames at frame " << frame;
+    ASSERT_TRUE(encoder->Flush());
+    ASSERT_LE(sink.Size(), bound);
+  }
+  const uint64_t bound = sink.Size() + encoder->MostGrowth(0);
+  ASSERT_TRUE(encoder->Finish());
+  EXPECT_LE(sink.Size(), bound);
+}
+
 // A full disk: the write that does not fit fails the encoder, and later calls fail without writing,
 // even when the disk would take their bytes again: a stream with a hole in it is unreadable.
 TEST(EncoderTest, AFailedWriteStopsTheEncoderWithoutTouchingTheFile) {
