@@ -24,7 +24,9 @@ record() {
   e2e_stop "$signal"
   RECORDED=$(awk -v b="$began" -v e="$(date +%s.%N)" 'BEGIN { printf "%.2f", e - b }')
   DECODED=$(decoded_seconds "$file")
-  e2e_log "$file after SIG$signal: $(file_size "$file") bytes, $DECODED s decoded of about $RECORDED s recorded"
+  e2e_log "$file after SIG$signal: $(file_size "$file") bytes ($(awk -v b="$(file_size "$file")" -v d="$DECODED" \
+    'BEGIN { if (d > 0) printf "%.2f", b * 60 / d / 1e6 }') MB a minute), $DECODED s decoded of about $RECORDED s" \
+    "recorded; ffprobe's length $(ffprobe -v quiet -show_entries format=duration -of csv=p=0 "$file" 2>/dev/null)"
 }
 
 e2e_play_tone 1000 120
