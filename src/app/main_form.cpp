@@ -262,6 +262,11 @@ void MainForm::CloseOnTermination() {
   controls_.CloseWindow();
 }
 
+void MainForm::CloseAfterLostDisplay() {
+  terminating_ = true;
+  WindowClosing();
+}
+
 void MainForm::RunClosingStep(const std::function<void()>& step) {
   if (!terminating_) {
     Guarded(step);

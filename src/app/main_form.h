@@ -91,6 +91,9 @@ class MainForm : private RecorderEvents {
   // A close asked for by a termination signal: nothing may wait for the user, so errors met while
   // closing go to the standard error instead of a message box.
   void CloseOnTermination();
+  // The display went away and the program is ending without its event loop (a logout, a compositor
+  // that died): the recording is completed and the settings saved now, errors on the standard error.
+  void CloseAfterLostDisplay();
   // Scheduler.
   void dtTStartChange();
   void dtTStopChange();

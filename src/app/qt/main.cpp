@@ -3,7 +3,9 @@
 #include <QIcon>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <utility>
 
 #include "app/command_line.h"
 #include "app/qt/console_session.h"
@@ -15,9 +17,9 @@
 #include "app/qt/screen_presence.h"
 #include "app/qt/termination_signals.h"
 #include "app/qt/tfrm_main.h"
+#include "cmdline/usage.h"
 #include "controls/qt/buffer_image.h"
 #include "controls/qt/system_colors.h"
-#include "cmdline/usage.h"
 #include "controls/record_glyph.h"
 #include "recording/recorder.h"
 
@@ -30,6 +32,34 @@ QIcon ProgramIcon() {
       orvimo::WrapBuffer(glyph).copy(0, 0, orvimo::kRecordGlyphCell, orvimo::kRecordGlyphCell);
   return QIcon::fromTheme(QStringLiteral("orvimo2"), QIcon(QPixmap::fromImage(redDisc)));
 }
+
+// Qt ends the program with exit() when its connection to the display breaks: the X server or the
+// Wayland compositor went away, as at a logout. Nothing on main's stack is destroyed then, so a
+// running recording would be left as a crash leaves it (no FLAC checksum, no Opus end, a header up to
+// half a second behind). This completes it first. It is armed only while the event loop runs: after
+// main returns the window no longer exists.
+class LostDisplayGuard {
+ public:
+  LostDisplayGuard(orvimo::TfrmMain& window, orvimo::QtDialogs& dialogs) {
+    window_ = &window;
+    dialogs_ = &dialogs;
+    [[maybe_unused]] static const int registered = std::atexit(&CloseWindow);
+  }
+  ~LostDisplayGuard() { window_ = nullptr; }
+  LostDisplayGuard(const LostDisplayGuard&) = delete;
+  LostDisplayGuard& operator=(const LostDisplayGuard&) = delete;
+
+ private:
+  static void CloseWindow() {
+    orvimo::TfrmMain* window = std::exchange(window_, nullptr);
+    if (window == nullptr) return;
+    dialogs_->SetWithoutDisplay();
+    window->CloseAfterLostDisplay();
+  }
+
+  static inline orvimo::TfrmMain* window_ = nullptr;
+  static inline orvimo::QtDialogs* dialogs_ = nullptr;
+};
 
 }  // namespace
 
@@ -71,5 +101,6 @@ int main(int argc, char** argv) {
   window.show();
   // While nothing of the window is shown, the meter sleeps and the capture's deliveries grow.
   orvimo::ScreenPresence presence(window, [&window](bool shown) { window.SetScreenShown(shown); });
+  const LostDisplayGuard lostDisplay(window, dialogs);
   return application.exec();
 }

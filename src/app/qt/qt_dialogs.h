@@ -11,6 +11,8 @@ namespace orvimo {
 class QtDialogs : public Dialogs {
  public:
   void SetOwner(QWidget* owner) { owner_ = owner; }
+  // The display is gone: every message goes to the standard error, and nothing is asked.
+  void SetWithoutDisplay() { withoutDisplay_ = true; }
 
   void ShowError(const std::string& text) override;
   void ShowWarning(const std::string& text) override;
@@ -21,6 +23,7 @@ class QtDialogs : public Dialogs {
 
  private:
   QPointer<QWidget> owner_;
+  bool withoutDisplay_ = false;
 };
 
 }  // namespace orvimo
