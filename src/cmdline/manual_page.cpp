@@ -49,7 +49,7 @@ void AppendExample(std::string& out, const std::string& what, const std::string&
 }
 
 const char* const kDescription =
-    "orvimo2 records sound from a recording device into uncompressed PCM WAV files, from one compact "
+    "orvimo2 records sound from a recording device into PCM WAV files, or FLAC, Opus or MP3, from one compact "
     "window: a record button, the recorded time and the recording time still free on the disk, a level "
     "meter, the device and format, the output file name and a scheduler that starts and stops recordings "
     "unattended and then does nothing, shows an alert, starts the next file or powers the computer off. "
@@ -58,15 +58,16 @@ const char* const kDescription =
 const char* const kCaptureNote =
     "Capture goes through PulseAudio (or PipeWire's PulseAudio server) where one answers, otherwise through "
     "SDL. While a recording runs or a start waits, the login manager is asked to keep the computer from "
-    "going to sleep. The file header is brought up to date after every half second of audio, and a "
+    "going to sleep. The file header is brought up to date after every half second of audio (a compressed "
+    "stream is written out as often), so a crash loses at most about the last half second, and a "
     "recording past 4 GiB goes on without a gap into \"take (2).wav\", \"take (3).wav\", ...";
 
 void AppendExamples(std::string& out) {
   out += ".SH EXAMPLES\n";
   AppendExample(out, "A show tonight from 22:00 to 23:30, into a file named after the date, with an alert afterwards:",
                 "orvimo2 -s 22:00 -e 23:30 -a alert -norec \"$HOME/Radio/Show [yyyy-mm-dd].wav\"");
-  AppendExample(out, "A whole day in one-hour files (day_1.wav now, then the next file at once after every hour):",
-                "orvimo2 -m 60 minutes -a new \"$HOME/Recordings/day_[i].wav\"");
+  AppendExample(out, "A whole day in one-hour FLAC files (day_1.flac now, then the next file at once after every hour):",
+                "orvimo2 -m 60 minutes -a new \"$HOME/Recordings/day_[i].flac\"");
   AppendExample(out, "A two-hour recording on Christmas Eve at 20:00, then power the computer off:",
                 "orvimo2 -s 2026-12-24 20:00 -m 2 hours -a shutdown -norec \"$HOME/Radio/christmas.wav\"");
   AppendExample(out, "Without a display, one minute into take.wav, then end:", "orvimo2 -m 1 minutes -a none take.wav");
@@ -80,7 +81,7 @@ void AppendExamples(std::string& out) {
 std::string ManualPage(const std::string& date) {
   const UsageText usage = Usage(CommandLinePlatform::kPosix);
   std::string out = ".TH ORVIMO2 1 \"" + date + "\" \"orvimo2 " ORVIMO_VERSION "\" \"User Commands\"\n";
-  out += ".SH NAME\norvimo2 \\- record sound into WAV files, by hand or on a schedule\n";
+  out += ".SH NAME\norvimo2 \\- record sound into WAV, FLAC, Opus or MP3 files, by hand or on a schedule\n";
   out += ".SH SYNOPSIS\n.B orvimo2\n[\\fIOPTION\\fR]... [\\fIFILE\\fR]\n.br\n.B orvimo2 \\-\\-help\n.br\n"
          ".B orvimo2 \\-\\-version\n";
   out += ".SH DESCRIPTION\n" + Escape(kDescription) + "\n.PP\n" + Escape(kCaptureNote) + "\n";

@@ -161,7 +161,7 @@ void AppendItems(std::string& out, const std::vector<UsageItem>& items) {
 std::string HelpText(CommandLinePlatform platform) {
   const UsageText usage = Usage(platform);
   const std::string program = platform == CommandLinePlatform::kWindows ? "orvimo2.exe" : "orvimo2";
-  std::string out = "Usage: " + program + " [OPTION]... [FILE]\nRecords sound into WAV files.\n\n";
+  std::string out = "Usage: " + program + " [OPTION]... [FILE]\nRecords sound into WAV, FLAC, Opus or MP3 files.\n\n";
   AppendWrapped(out, usage.introduction, 0, 0);
   out += "\nOptions:\n";
   AppendItems(out, usage.options);
