@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "app/qt/date_time_picker.h"
@@ -88,6 +92,24 @@ TEST(QtDialogs, AlertReturnsAtOnceAndReportsItsClosing) {
   EXPECT_FALSE(closed);
   alert->button(QMessageBox::Ok)->click();
   EXPECT_TRUE(closed);
+}
+
+// The save dialog lists the files of the name's own type; without a known extension, WAV's.
+TEST(QtDialogs, SaveDialogListsTheFilesOfTheNamesType) {
+  for (const auto& [name, filter] : {std::pair{"/tmp/take.flac", "FLAC files (*.flac)"},
+                                     std::pair{"/tmp/Show.OPUS", "Opus files (*.opus)"},
+                                     std::pair{"/tmp/take", "WAV files (*.wav)"}}) {
+    QtDialogs dialogs;
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+      auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (dialog == nullptr) return;
+      shown = dialog->selectedNameFilter();
+      dialog->reject();
+    });
+    EXPECT_EQ(dialogs.AskSaveFileName(name), std::nullopt);
+    EXPECT_EQ(shown, filter) << name;
+  }
 }
 
 TEST(QtWindowFlasher, AsksForAttentionAsLongAsTheFlashesTake) {

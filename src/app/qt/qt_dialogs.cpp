@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "encoding/file_type.h"
 #include "recording/recorder.h"
 
 namespace orvimo {
@@ -11,6 +12,21 @@ namespace orvimo {
 namespace {
 
 QString FromLocal(const std::string& text) { return QString::fromLocal8Bit(text.c_str()); }
+
+QString FromLatin1(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// One filter per file type, in the type list's order, then all files.
+QStringList SaveFilters() {
+  QStringList filters;
+  for (FileType type : kFileTypes) {
+    filters << QStringLiteral("%1 files (*%2)")
+                   .arg(FromLatin1(FileTypeName(type)), FromLatin1(FileTypeExtension(type)));
+  }
+  filters << QStringLiteral("All files (*)");
+  return filters;
+}
 
 }  // namespace
 
@@ -41,8 +57,13 @@ void QtDialogs::ShowAlert(const std::string& text, const std::string& title, std
 
 std::optional<std::string> QtDialogs::AskSaveFileName(const std::string& currentName) {
   if (withoutDisplay_) return std::nullopt;
-  QFileDialog dialog(owner_, QString(), FromLocal(currentName), QString::fromLatin1(kSaveFilter));
+  const QStringList filters = SaveFilters();
+  QFileDialog dialog(owner_, QString(), FromLocal(currentName));
   dialog.setObjectName(QStringLiteral("SaveDialog"));
+  dialog.setNameFilters(filters);
+  // The files of the name's own type are listed, so a FLAC recording's folder shows its FLAC files.
+  if (const auto type = FileTypeOfName(currentName))
+    dialog.selectNameFilter(filters[static_cast<int>(*type)]);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

@@ -19,8 +19,6 @@ class QtDialogs : public Dialogs {
   void ShowAlert(const std::string& text, const std::string& title, std::function<void()> onClosed) override;
   std::optional<std::string> AskSaveFileName(const std::string& currentName) override;
 
-  static constexpr const char* kSaveFilter = "WAV files (*.wav);;All files (*)";
-
  private:
   QPointer<QWidget> owner_;
   bool withoutDisplay_ = false;

@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include <optional>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -9,8 +11,26 @@
 #include "app/win32/posted_call.h"
 #include "app/win32/system_services.h"
 #include "base/win32/wide_text.h"
+#include "encoding/file_type.h"
 
 namespace orvimo::win32 {
+namespace {
+
+// One filter per file type, in the type list's order, then all files: pairs of NUL-ended texts, and
+// one more NUL at the end.
+std::wstring SaveFilters() {
+  std::wstring filters;
+  for (FileType type : kFileTypes) {
+    filters += WideFromUtf8(std::string(FileTypeName(type)) + " files");
+    filters += L'\0';
+    filters += WideFromUtf8("*" + std::string(FileTypeExtension(type)));
+    filters += L'\0';
+  }
+  filters += std::wstring(L"All files\0*.*\0", 14);
+  return filters;
+}
+
+}  // namespace
 
 void Win32Dialogs::ShowError(const std::string& text) {
   MessageBoxW(owner_, WideFromUtf8(text).c_str(), L"Error", MB_OK | MB_ICONERROR);
@@ -35,8 +55,11 @@ std::optional<std::string> Win32Dialogs::AskSaveFileName(const std::string& curr
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner_;
-  dialog.lpstrFilter = kSaveFilter;
-  dialog.nFilterIndex = 1;
+  const std::wstring filters = SaveFilters();
+  dialog.lpstrFilter = filters.c_str();
+  // The files of the name's own type are listed, so a FLAC recording's folder shows its FLAC files.
+  const std::optional<FileType> type = FileTypeOfName(currentName);
+  dialog.nFilterIndex = type ? static_cast<DWORD>(*type) + 1 : 1;
   dialog.lpstrFile = name.data();
   dialog.nMaxFile = static_cast<DWORD>(name.size());
   dialog.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR;

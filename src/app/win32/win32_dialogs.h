@@ -9,8 +9,6 @@ namespace orvimo::win32 {
 // The message boxes and the save dialog, owned by the main window once it exists.
 class Win32Dialogs : public Dialogs {
  public:
-  static constexpr const wchar_t* kSaveFilter = L"WAV files\0*.wav\0All files\0*.*\0";
-
   void SetOwner(HWND owner) { owner_ = owner; }
 
   void ShowError(const std::string& text) override;
