@@ -23,30 +23,54 @@ constexpr auto kLongestWait = std::chrono::seconds(1);
 
 std::size_t PartSink::Write(uint64_t offset, const uint8_t* data, std::size_t size) {
   std::size_t done = 0;
-  while (done < size && error_ == 0) {
+  while (done < size) {
     int error = 0;
     const std::size_t written = disk_.Write(*part_->file, data + done, size - done, offset + done, error);
     done += written;
-    if (error != 0)
+    if (error == 0 && written == 0) error = EIO;
+    if (error != 0) {
       error_ = error;
-    else if (written == 0)
-      error_ = EIO;
+      break;
+    }
   }
   return done;
 }
 
-bool PartSink::Append(const uint8_t* data, size_t size) {
+std::size_t PartSink::AppendToFile(const uint8_t* data, std::size_t size) {
   const uint64_t at = part_->offset.load(std::memory_order_relaxed);
   const std::size_t written = Write(at, data, size);
   part_->offset.store(at + written, std::memory_order_release);
-  return written == size;
+  return written;
 }
 
+// What the file refuses for a reason that may pass waits, so the stream goes on without a hole once
+// the disk takes it. A file that may not grow (EFBIG) ends the stream instead.
+bool PartSink::Append(const uint8_t* data, size_t size) {
+  if (!waiting_.empty()) {
+    waiting_.insert(waiting_.end(), data, data + size);
+    return WriteWaiting() || error_ != EFBIG;
+  }
+  const std::size_t written = AppendToFile(data, size);
+  if (written == size) return true;
+  if (error_ == EFBIG) return false;
+  waiting_.assign(data + written, data + size);
+  return true;
+}
+
+bool PartSink::WriteWaiting() {
+  if (waiting_.empty()) return true;
+  error_ = 0;
+  const std::size_t written = AppendToFile(waiting_.data(), waiting_.size());
+  waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(written));
+  return waiting_.empty();
+}
+
+// While bytes wait, the file's start keeps what it said: a length written now would claim them.
 bool PartSink::WriteAt(uint64_t offset, const uint8_t* data, size_t size) {
-  return Write(offset, data, size) == size;
+  return waiting_.empty() && Write(offset, data, size) == size;
 }
 
-uint64_t PartSink::Size() const { return part_->offset.load(std::memory_order_relaxed); }
+uint64_t PartSink::Size() const { return part_->offset.load(std::memory_order_relaxed) + waiting_.size(); }
 
 std::unique_ptr<RecordingPart> MakeRecordingPart(std::unique_ptr<OutputFile> file, FileType type,
                                                  const SampleFormat& format, WriterDisk& disk, uint64_t id) {
@@ -300,13 +324,22 @@ std::size_t RecordingWriter::WriteAudio(const uint8_t* data, std::size_t length)
 
 // Compressed parts: the ceiling and the size limit count file bytes, and audio is encoded only as far
 // as the encoder's worst case for it and for finishing the stream stays within both. At the ceiling the
-// recording goes on in the next part; at the size limit it ends at that frame. A stream that refused
-// audio (EFBIG, or a failed write after its resume) ends there, readable as a crash would leave it, and
-// the recording goes on in the next part with the audio the refused piece held.
+// recording goes on in the next part; at the size limit it ends at that frame. What a full disk refused
+// waits in the part's sink and goes first after the resume, so the stream goes on without a hole. A
+// stream that may not grow (EFBIG) ends there, readable as a crash would leave it, and the recording
+// goes on in the next part with the audio the refused piece held.
 std::size_t RecordingWriter::EncodeAudio(const uint8_t* data, std::size_t length) {
   std::size_t done = 0;
   while (done < length) {
     RecordingPart* part = current_.load(std::memory_order_relaxed);
+    PartSink& sink = part->encoding->sink;
+    if (!part->encoding->failed && !sink.WriteWaiting()) {
+      if (sink.Error() != EFBIG) {
+        error_.store(sink.Error(), std::memory_order_release);
+        break;
+      }
+      part->encoding->failed = true;
+    }
     const uint64_t wanted = std::min<uint64_t>(length - done, refreshBytes_) / blockAlign_;
     const Fit fit = part->encoding->failed ? Fit{} : FramesThatFit(*part, wanted);
     if (fit.frames == 0 && fit.limitedBy == Fit::Limit::FileSize) {
@@ -332,6 +365,10 @@ std::size_t RecordingWriter::EncodeAudio(const uint8_t* data, std::size_t length
     }
     part->audio += piece;
     done += piece;
+    if (sink.Waiting()) {
+      error_.store(sink.Error(), std::memory_order_release);
+      break;
+    }
     if (part->audio - part->sizedTo >= refreshBytes_) RefreshSizes(*part);
   }
   return done;
@@ -340,7 +377,7 @@ std::size_t RecordingWriter::EncodeAudio(const uint8_t* data, std::size_t length
 // The most of the wanted frames the part's file has room for below the ceiling and the size limit,
 // and which of the two is the nearer.
 RecordingWriter::Fit RecordingWriter::FramesThatFit(const RecordingPart& part, uint64_t wanted) const {
-  const uint64_t offset = part.offset.load(std::memory_order_relaxed);
+  const uint64_t offset = part.encoding->sink.Size();
   const uint64_t fileLimit = fileLimit_.load(std::memory_order_acquire);
   const bool sizeLimited = fileLimit != 0 && fileLimit < ceiling_;
   const uint64_t most = sizeLimited ? fileLimit : ceiling_;
@@ -418,7 +455,7 @@ void RecordingWriter::RefreshSizes(RecordingPart& part) noexcept {
   if (part.type == FileType::Wav) {
     if (part.file->WriteSizeFields(audio)) part.sizedTo = audio;
   } else if (part.encoding) {
-    if (part.encoding->failed) return;
+    if (part.encoding->failed || part.encoding->sink.Waiting()) return;
     if (part.encoding->encoder->Flush()) {
       part.sizedTo = audio;
     } else {

@@ -40,22 +40,29 @@ class WriterDisk {
 struct RecordingPart;
 
 // The compressed types' encoder writes through this into the part it belongs to, at the part's offset.
+// Bytes the disk refuses while the file may still grow (a full disk, a quota) wait here, in order, until
+// WriteWaiting gets them onto it; the stream's size counts them.
 class PartSink final : public ByteSink {
  public:
   PartSink(WriterDisk& disk, RecordingPart& part) : disk_(disk), part_(&part) {}
   bool Append(const uint8_t* data, size_t size) override;
   bool WriteAt(uint64_t offset, const uint8_t* data, size_t size) override;
   uint64_t Size() const override;
+  // True when nothing waits (any more).
+  bool WriteWaiting();
+  bool Waiting() const { return !waiting_.empty(); }
   // The part written again at its path takes the stream over where it stands.
   void MoveTo(RecordingPart& part) { part_ = &part; }
-  // The errno of the write that failed; 0 while none did.
+  // The errno of the last write that failed; 0 while none did or since the waiting bytes went out.
   int Error() const { return error_; }
 
  private:
   std::size_t Write(uint64_t offset, const uint8_t* data, std::size_t size);
+  std::size_t AppendToFile(const uint8_t* data, std::size_t size);
 
   WriterDisk& disk_;
   RecordingPart* part_;
+  std::vector<uint8_t> waiting_;
   int error_ = 0;
 };
 

@@ -374,35 +374,53 @@ TEST_F(RecorderTest, RefusedWritePausesAndTheBacklogWaitsForTheResume) {
   }
 }
 
-// A compressed stream cut off by a full disk cannot take up where it stopped: after the resume the
-// recording goes on in " (2)", a stream of its own that begins with the audio the refused write held.
-// At the seam at most the encoder's one unwritten block is missing.
-TEST_F(RecorderTest, RefusedWriteOfACompressedStreamGoesOnInTheNextPart) {
-  Recorder& recorder = Make();
-  disk_.refusal = ENOSPC;
-  disk_.refuseAbove = 6000;
+// A full disk pauses a compressed recording, and what the encoder made meanwhile waits: after the
+// resume the stream takes up where it stopped, one file with every frame. A file that may not grow
+// (EFBIG) ends its stream instead, and the recording goes on at once in " (2)", " (3)" ..., each a
+// stream of its own beginning with the audio the refused write held; at each seam at most the
+// encoder's one unwritten block is missing.
+TEST_F(RecorderTest, RefusedWriteOfACompressedStreamWaitsOrGoesOnInTheNextPart) {
   const std::vector<uint8_t> input = MakeTestSignal(kMono16, 3.0);
-  const std::size_t cut = 2 * kMono16.BytesPerSecond();
-  ASSERT_TRUE(recorder.Start(kMono16, PathOf("full.flac"), FileType::Flac));
-  for (std::size_t at = 0; at < cut; at += 1600)
-    ASSERT_TRUE(audio_.Deliver(std::span(input).subspan(at, 1600)));
-  Settle();
-  EXPECT_EQ(recorder.Tick(), TickOutcome::Paused);
-  disk_.refuseAbove = 0;
-  recorder.SetPaused(false);
-  for (std::size_t at = cut; at < input.size(); at += 1600)
-    ASSERT_TRUE(audio_.Deliver(std::span(input).subspan(at, 1600)));
-  recorder.Stop();
   const std::vector<int32_t> expected = SamplesOf(input);
-  const DecodedAudio first = DecodeFlac(ReadAll(PathOf("full.flac")));
-  const DecodedAudio second = DecodeFlac(ReadAll(PathOf("full (2).flac")));
-  ASSERT_GT(first.samples.size(), 0u);
-  EXPECT_TRUE(std::equal(first.samples.begin(), first.samples.end(), expected.begin()));
-  EXPECT_TRUE(second.ok && second.headerHasMd5);
-  ASSERT_LE(second.samples.size(), expected.size());
-  EXPECT_TRUE(std::equal(second.samples.rbegin(), second.samples.rend(), expected.rbegin()));
-  const std::size_t block = kMono16.rate / 4;
-  EXPECT_GE(first.samples.size() + second.samples.size() + block, expected.size());
+  const std::size_t cut = 2 * kMono16.BytesPerSecond();
+  for (const int refusal : {ENOSPC, EFBIG}) {
+    const std::string name = refusal == ENOSPC ? "full" : "too_big";
+    SCOPED_TRACE(name);
+    Recorder& recorder = Make();
+    disk_.refusal = refusal;
+    disk_.refuseAbove = 6000;
+    ASSERT_TRUE(recorder.Start(kMono16, PathOf(name + ".flac"), FileType::Flac));
+    for (std::size_t at = 0; at < cut; at += 1600)
+      ASSERT_TRUE(audio_.Deliver(std::span(input).subspan(at, 1600)));
+    Settle();
+    EXPECT_EQ(recorder.Tick(), refusal == ENOSPC ? TickOutcome::Paused : TickOutcome::Running);
+    if (refusal == ENOSPC) {
+      disk_.refuseAbove = 0;
+      recorder.SetPaused(false);
+    }
+    for (std::size_t at = cut; at < input.size(); at += 1600)
+      ASSERT_TRUE(audio_.Deliver(std::span(input).subspan(at, 1600)));
+    recorder.Stop();
+    disk_.refuseAbove = 0;
+    std::vector<DecodedAudio> parts{DecodeFlac(ReadAll(PathOf(name + ".flac")))};
+    for (int part = 2; fs::exists(PathOf(name + " (" + std::to_string(part) + ").flac")); ++part)
+      parts.push_back(DecodeFlac(ReadAll(PathOf(name + " (" + std::to_string(part) + ").flac"))));
+    if (refusal == ENOSPC) {
+      ASSERT_EQ(parts.size(), 1u);
+      EXPECT_TRUE(parts[0].ok && parts[0].headerHasMd5);
+      EXPECT_EQ(parts[0].samples, expected);
+      continue;
+    }
+    ASSERT_GE(parts.size(), 3u);
+    std::size_t decoded = 0;
+    for (const DecodedAudio& part : parts) {
+      EXPECT_TRUE(part.ok);
+      decoded += part.samples.size();
+    }
+    EXPECT_TRUE(std::equal(parts[0].samples.begin(), parts[0].samples.end(), expected.begin()));
+    EXPECT_TRUE(std::equal(parts.back().samples.rbegin(), parts.back().samples.rend(), expected.rbegin()));
+    EXPECT_GE(decoded + (parts.size() - 1) * kMono16.rate / 4, expected.size());
+  }
 }
 
 // A disk that stalls holds back only the writer: the capture goes on into the backlog, which reaches
