@@ -53,6 +53,10 @@ class AudioLibrary {
                                void* user) = 0;
   // When it returns, no callback of that channel runs any more. 0 or a stopped handle does no harm.
   virtual bool ChannelStop(uint32_t handle) = 0;
+  // Before a stop: hands over the audio captured up to now that the device or the sound server still
+  // holds (with large deliveries, up to a second or two), so a recording keeps its end. It may take as
+  // long as the capture's latency. 0 or a stopped handle does no harm.
+  virtual void ChannelFlush(uint32_t /*handle*/) {}
   virtual int ErrorGetCode() = 0;
   // The peak of the next 20 ms of captured audio not read yet: left in the low 16 bits, right in the high
   // 16 bits, 0 to 32768 each. Read every 20 ms it replays large deliveries at their own pace, at most one

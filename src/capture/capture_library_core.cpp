@@ -134,6 +134,11 @@ bool CaptureLibraryCore::ChannelStop(uint32_t handle) {
   return true;
 }
 
+void CaptureLibraryCore::ChannelFlush(uint32_t handle) {
+  const auto found = channels_.find(handle);
+  if (found != channels_.end() && found->second->stream) found->second->stream->Flush();
+}
+
 int CaptureLibraryCore::ErrorGetCode() { return last_error_; }
 
 uint32_t CaptureLibraryCore::ChannelGetLevel(uint32_t handle) {

@@ -21,6 +21,9 @@ class CaptureStream {
   virtual bool IsAlive() const = 0;
   // Large, rare deliveries (true) or the level meter's pace (false); the bytes stay the same.
   virtual void SetLowPower(bool /*relaxed*/) {}
+  // Hands over what the device captured up to now and still holds; a stream that holds nothing back
+  // has nothing to do.
+  virtual void Flush() {}
 };
 
 // What opening a stream gave: the stream, or the error code that says why there is none.
@@ -64,6 +67,7 @@ class CaptureLibraryCore : public AudioLibrary {
   uint32_t RecordStart(uint32_t frequency, uint32_t channels, uint32_t flags, CaptureCallback proc,
                        void* user) override;
   bool ChannelStop(uint32_t handle) override;
+  void ChannelFlush(uint32_t handle) override;
   int ErrorGetCode() override;
   uint32_t ChannelGetLevel(uint32_t handle) override;
   bool ChannelIsActive(uint32_t handle) override;

@@ -61,6 +61,11 @@ struct DeliveryPace {
 constexpr uint32_t kMeterDeliveriesPerSecond = 5;
 constexpr uint32_t kMaxMeterBytes = 24 * 1024;
 constexpr uint32_t kMaxRelaxedBytes = 1 << 20;
+// A flush before a stop: deliveries of 20 ms, and a wait of the stream's latency (at most two seconds,
+// the relaxed pace's) and a little more for the last delivery's way to the program.
+constexpr uint32_t kFlushDeliveriesPerSecond = 50;
+constexpr auto kLongestFlush = std::chrono::milliseconds(2000);
+constexpr auto kFlushMargin = std::chrono::milliseconds(60);
 
 DeliveryPace PaceFor(const SampleFormat& format, bool relaxed) {
   const uint32_t frame = format.BlockAlign();
@@ -101,6 +106,34 @@ void OnDeadline(pa_mainloop_api* /*api*/, pa_time_event* /*event*/, const struct
   auto* deadline = static_cast<Deadline*>(userdata);
   deadline->expired = true;
   SignalMainloop(deadline->mainloop);
+}
+
+// With the loop's lock held: lets the loop run until done() holds or the timeout has passed.
+template <typename Done>
+bool WaitOnLoop(pa_threaded_mainloop* mainloop, Done done, std::chrono::milliseconds timeout) {
+  Deadline deadline{mainloop};
+  pa_mainloop_api* api = pa_threaded_mainloop_get_api(mainloop);
+  struct timeval when;
+  pa_timeval_add(pa_gettimeofday(&when), static_cast<pa_usec_t>(std::chrono::microseconds(timeout).count()));
+  pa_time_event* event = api->time_new(api, &when, OnDeadline, &deadline);
+  while (!done() && !deadline.expired) {
+    pa_threaded_mainloop_wait(mainloop);
+  }
+  api->time_free(event);
+  return done();
+}
+
+// With the loop's lock held: waits for the server's answer to an operation, at most the timeout.
+void WaitForOperation(pa_threaded_mainloop* mainloop, pa_operation* operation,
+                      std::chrono::milliseconds timeout) {
+  if (operation == nullptr) return;
+  pa_operation_set_state_callback(operation, OnOperationState, mainloop);
+  if (!WaitOnLoop(
+          mainloop, [operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; },
+          timeout)) {
+    pa_operation_cancel(operation);
+  }
+  pa_operation_unref(operation);
 }
 
 bool IsFinal(pa_context_state_t state) {
@@ -153,6 +186,8 @@ class PulseStream : public CaptureStream {
     MainloopLock lock(mainloop);
     SetPaceLocked(PaceFor(format, relaxed));
   }
+
+  void Flush() override;
 
   // The server takes the new fragment size from its next delivery on; what is queued meanwhile comes
   // as before, so no byte is lost or repeated.
@@ -322,6 +357,39 @@ void OnSinkInfo(pa_context* /*context*/, const pa_sink_info* /*info*/, int eol, 
 
 }  // namespace
 
+// The server holds up to a fragment of audio, and the source up to its latency, before anything is
+// delivered; below the gathering size the client's queue waits too. All of it is asked for now: small
+// fragments make the server send what it has, and the stream is read for as long as its latency says
+// audio captured before now is still on its way.
+void PulseStream::Flush() {
+  MainloopLock lock(mainloop);
+  if (stream == nullptr || !IsAlive()) {
+    return;
+  }
+  gather_bytes = 0;
+  pa_buffer_attr buffer = *pa_stream_get_buffer_attr(stream);
+  buffer.fragsize = BytesPerSlice(format, kFlushDeliveriesPerSecond);
+  WaitForOperation(mainloop, pa_stream_set_buffer_attr(stream, &buffer, nullptr, nullptr),
+                   PulseAudioLibrary::kServerTimeout);
+  WaitForOperation(mainloop, pa_stream_update_timing_info(stream, nullptr, nullptr),
+                   PulseAudioLibrary::kServerTimeout);
+  pa_usec_t latency = 0;
+  int negative = 0;
+  if (!IsAlive() || pa_stream_get_latency(stream, &latency, &negative) != 0 || negative != 0) {
+    latency = 0;
+  }
+  const auto wait =
+      std::min(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::microseconds(latency)),
+               kLongestFlush) +
+      kFlushMargin;
+  WaitOnLoop(
+      mainloop, [this] { return !IsAlive(); }, wait);
+  if (IsAlive()) {
+    DrainQueue(stream, *this, pa_stream_readable_size(stream));
+    HandOverStaged(*this);
+  }
+}
+
 // The core closes the streams while the main loop still runs; a probe that never initialised has a
 // main loop all the same.
 PulseAudioLibrary::~PulseAudioLibrary() {
@@ -345,16 +413,7 @@ bool PulseAudioLibrary::StartMainloop() {
 
 template <typename Done>
 bool PulseAudioLibrary::WaitLocked(Done done, std::chrono::milliseconds timeout) {
-  Deadline deadline{mainloop_};
-  pa_mainloop_api* api = pa_threaded_mainloop_get_api(mainloop_);
-  struct timeval when;
-  pa_timeval_add(pa_gettimeofday(&when), static_cast<pa_usec_t>(std::chrono::microseconds(timeout).count()));
-  pa_time_event* event = api->time_new(api, &when, OnDeadline, &deadline);
-  while (!done() && !deadline.expired) {
-    pa_threaded_mainloop_wait(mainloop_);
-  }
-  api->time_free(event);
-  return done();
+  return WaitOnLoop(mainloop_, done, timeout);
 }
 
 bool PulseAudioLibrary::ConnectLocked(std::chrono::milliseconds timeout) {

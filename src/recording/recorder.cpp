@@ -126,6 +126,8 @@ void Recorder::StartNext(const std::string& fileName) {
 void Recorder::Stop() {
   if (!state_.Recording) return;
   state_.Recording = false;
+  // The recording keeps its end: what the sound server still holds of it comes first.
+  audio_.ChannelFlush(state_.CaptureChannel);
   ReadDropouts();  // a stopped channel has none to tell any more
   audio_.ChannelStop(state_.CaptureChannel);
   // The capture has stopped: once the writer has written the backlog, every part is the GUI thread's.

@@ -334,5 +334,43 @@ TEST_F(PulseLibraryTest, ARelaxedCaptureHoldsTheSameBytesAsOneAtTheMetersPace) {
       << "the captures part at byte " << (mismatch.first - tail.begin()) << " of the relaxed one";
 }
 
+// A relaxed capture's server holds up to a second or two of audio before it delivers: a flush before
+// the stop gets it, so the capture ends no earlier than one at the meter's pace that runs on.
+TEST_F(PulseLibraryTest, AFlushBeforeTheStopKeepsTheEndOfARelaxedCapture) {
+  constexpr uint32_t kRate = 44100;
+  constexpr uint32_t kFrame = 4;
+  PulseAudioLibrary relaxedLibrary;
+  relaxedLibrary.SetLowPower(true);
+  ASSERT_TRUE(relaxedLibrary.Init(-1, kRate, 0, nullptr, nullptr));
+  ASSERT_TRUE(relaxedLibrary.RecordInit(-1));
+  SelectDefault();
+  CaptureRecorder steady(kRate * kFrame * 12);
+  CaptureRecorder relaxed(kRate * kFrame * 12);
+  player_ = session_.PlayNoise(10);
+  ASSERT_GT(player_, 0);
+  const uint32_t steady_handle = library_.RecordStart(kRate, 2, 0, CaptureRecorder::Collect, &steady);
+  ASSERT_NE(steady_handle, 0u) << library_.ErrorGetCode();
+  const uint32_t relaxed_handle = relaxedLibrary.RecordStart(kRate, 2, 0, CaptureRecorder::Collect, &relaxed);
+  ASSERT_NE(relaxed_handle, 0u) << relaxedLibrary.ErrorGetCode();
+  ASSERT_TRUE(relaxed.WaitForBytes(1, 4s));
+  std::this_thread::sleep_for(2500ms);
+  const size_t steadyAtStop = steady.Size();
+  relaxedLibrary.ChannelFlush(relaxed_handle);
+  relaxedLibrary.ChannelStop(relaxed_handle);
+  std::this_thread::sleep_for(1s);
+  library_.ChannelStop(steady_handle);
+
+  const std::vector<uint8_t> all = steady.Bytes();
+  const std::vector<uint8_t> tail = relaxed.Bytes();
+  ASSERT_GT(tail.size(), 4096u);
+  const std::vector<uint8_t> cue(tail.end() - 4096, tail.end());
+  const std::ptrdiff_t at = FindBytes(all, cue, kFrame);
+  ASSERT_GE(at, 0) << "the relaxed capture's end is not in the steady one";
+  const auto end = static_cast<size_t>(at) + cue.size();
+  EXPECT_GE(end, steadyAtStop) << "the relaxed capture ends "
+                               << static_cast<double>(steadyAtStop - end) / (kRate * kFrame)
+                               << " s before what the steady one held at the stop";
+}
+
 }  // namespace
 }  // namespace orvimo::capture
