@@ -91,7 +91,7 @@ class MainForm : private RecorderEvents {
   // A close asked for by a termination signal: nothing may wait for the user, so errors met while
   // closing go to the standard error instead of a message box.
   void CloseOnTermination();
-  // The display went away and the program is ending without its event loop (a logout, a compositor
+  // The display went away and the program is ending without its event loop (a logout, an X server
   // that died): the recording is completed and the settings saved now, errors on the standard error.
   void CloseAfterLostDisplay();
   // Scheduler.

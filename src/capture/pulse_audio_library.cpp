@@ -411,11 +411,6 @@ bool PulseAudioLibrary::StartMainloop() {
   return mainloop_ != nullptr && pa_threaded_mainloop_start(mainloop_) >= 0;
 }
 
-template <typename Done>
-bool PulseAudioLibrary::WaitLocked(Done done, std::chrono::milliseconds timeout) {
-  return WaitOnLoop(mainloop_, done, timeout);
-}
-
 bool PulseAudioLibrary::ConnectLocked(std::chrono::milliseconds timeout) {
   context_ = pa_context_new(pa_threaded_mainloop_get_api(mainloop_), kApplicationName);
   if (context_ == nullptr) {
@@ -423,7 +418,8 @@ bool PulseAudioLibrary::ConnectLocked(std::chrono::milliseconds timeout) {
   }
   pa_context_set_state_callback(context_, OnContextState, mainloop_);
   if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0 ||
-      !WaitLocked([this] { return IsFinal(pa_context_get_state(context_)); }, timeout) ||
+      !WaitOnLoop(
+          mainloop_, [this] { return IsFinal(pa_context_get_state(context_)); }, timeout) ||
       !ContextReadyLocked()) {
     Disconnect();
     return false;
@@ -456,17 +452,8 @@ void PulseAudioLibrary::Disconnect() {
 
 bool PulseAudioLibrary::RefreshSourcesLocked() {
   SourceList list;
-  pa_operation* operation = pa_context_get_source_info_list(context_, OnSourceInfo, &list);
-  if (operation == nullptr) {
-    return false;
-  }
-  pa_operation_set_state_callback(operation, OnOperationState, mainloop_);
-  const bool done = WaitLocked(
-      [operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; }, kServerTimeout);
-  if (!done) {
-    pa_operation_cancel(operation);  // the callback must not fill a list that is gone
-  }
-  pa_operation_unref(operation);
+  // An operation that times out is cancelled: its callback must not fill a list that is gone.
+  WaitForOperation(mainloop_, pa_context_get_source_info_list(context_, OnSourceInfo, &list), kServerTimeout);
   if (!list.complete) {
     return false;
   }
@@ -479,17 +466,7 @@ bool PulseAudioLibrary::RefreshSourcesLocked() {
 
 std::optional<uint32_t> PulseAudioLibrary::CountSinksLocked() {
   SinkCount sinks;
-  pa_operation* operation = pa_context_get_sink_info_list(context_, OnSinkInfo, &sinks);
-  if (operation == nullptr) {
-    return std::nullopt;
-  }
-  pa_operation_set_state_callback(operation, OnOperationState, mainloop_);
-  const bool done = WaitLocked(
-      [operation] { return pa_operation_get_state(operation) != PA_OPERATION_RUNNING; }, kServerTimeout);
-  if (!done) {
-    pa_operation_cancel(operation);
-  }
-  pa_operation_unref(operation);
+  WaitForOperation(mainloop_, pa_context_get_sink_info_list(context_, OnSinkInfo, &sinks), kServerTimeout);
   return sinks.complete ? std::optional<uint32_t>(sinks.count) : std::nullopt;
 }
 
@@ -596,7 +573,8 @@ StreamOpening PulseAudioLibrary::OpenStreamLocked(const SampleFormat& format, Re
   const bool connected =
       pa_stream_connect_record(open->stream, chosen_source ? selected_source_.c_str() : nullptr, &buffer,
                                stream_flags) == 0 &&
-      WaitLocked([&open] { return IsFinal(pa_stream_get_state(open->stream)); }, kServerTimeout) &&
+      WaitOnLoop(
+          mainloop_, [&open] { return IsFinal(pa_stream_get_state(open->stream)); }, kServerTimeout) &&
       pa_stream_get_state(open->stream) == PA_STREAM_READY;
   if (!connected) {
     const int pulse_error = pa_context_errno(context_);

@@ -67,8 +67,6 @@ class PulseAudioLibrary : public CaptureLibraryCore {
   bool ConnectLocked(std::chrono::milliseconds timeout);
   bool EnsureConnectedLocked();
   bool ContextReadyLocked() const;
-  template <typename Done>
-  bool WaitLocked(Done done, std::chrono::milliseconds timeout);
   bool RefreshSourcesLocked();
   std::optional<uint32_t> CountSinksLocked();
   StreamOpening OpenStreamLocked(const SampleFormat& format, RecordChannel& channel);

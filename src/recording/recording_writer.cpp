@@ -349,8 +349,7 @@ std::size_t RecordingWriter::EncodeAudio(const uint8_t* data, std::size_t length
     if (fit.frames == 0) {
       // A part that cannot take even its first frame would only be followed by more such parts.
       if ((!part->encoding->failed && part->audio == 0) || !Continue()) {
-        error_.store(part->encoding->sink.Error() != 0 ? part->encoding->sink.Error() : EFBIG,
-                     std::memory_order_release);
+        error_.store(sink.Error() != 0 ? sink.Error() : EFBIG, std::memory_order_release);
         break;
       }
       continue;
@@ -358,7 +357,7 @@ std::size_t RecordingWriter::EncodeAudio(const uint8_t* data, std::size_t length
     const std::size_t piece = static_cast<std::size_t>(fit.frames) * blockAlign_;
     if (!part->encoding->encoder->Encode(data + done, fit.frames)) {
       part->encoding->failed = true;
-      const int error = part->encoding->sink.Error();
+      const int error = sink.Error();
       if (error == EFBIG && part->audio > 0) continue;
       error_.store(error != 0 ? error : EIO, std::memory_order_release);
       break;
@@ -395,7 +394,7 @@ RecordingWriter::Fit RecordingWriter::FramesThatFit(const RecordingPart& part, u
       high = middle - 1;
     }
   }
-  fit.frames = fits(low) ? low : 0;
+  fit.frames = low;
   return fit;
 }
 

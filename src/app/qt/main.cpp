@@ -33,11 +33,11 @@ QIcon ProgramIcon() {
   return QIcon::fromTheme(QStringLiteral("orvimo2"), QIcon(QPixmap::fromImage(redDisc)));
 }
 
-// Qt ends the program with exit() when its connection to the display breaks: the X server or the
-// Wayland compositor went away, as at a logout. Nothing on main's stack is destroyed then, so a
-// running recording would be left as a crash leaves it (no FLAC checksum, no Opus end, a header up to
-// half a second behind). This completes it first. It is armed only while the event loop runs: after
-// main returns the window no longer exists.
+// Qt ends the program with exit() when its connection to the X server breaks, as at a logout. Nothing
+// on main's stack is destroyed then, so a running recording would be left as a crash leaves it (no FLAC
+// checksum, no Opus end, a header up to half a second behind). This completes it first. It is armed
+// only while the event loop runs: after main returns the window no longer exists. (Qt's Wayland
+// platform ends with _exit when the compositor goes away, where no handler runs.)
 class LostDisplayGuard {
  public:
   LostDisplayGuard(orvimo::TfrmMain& window, orvimo::QtDialogs& dialogs) {
